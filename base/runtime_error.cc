@@ -1,0 +1,44 @@
+#include "base/runtime_error.h"
+
+#include <limits>
+
+namespace levorn {
+
+Text DefaultDescription(ErrorNumber number) {
+  switch (number) {
+    case ErrorNumber::kOverflow:
+      return L"Overflow";
+    case ErrorNumber::kOutOfMemory:
+      return L"Out of memory";
+    case ErrorNumber::kFileNotFound:
+      return L"File not found";
+    case ErrorNumber::kCannotCreateObject:
+      return L"ActiveX component can't create object";
+    case ErrorNumber::kEntryPointNotFound:
+      return L"Can't find DLL entry point";
+    case ErrorNumber::kAutomationError:
+      return L"Automation error";
+  }
+  return L"Application-defined or object-defined error";
+}
+
+RuntimeError::RuntimeError(ErrorNumber number, Text description)
+    : number_(number), description_(std::move(description)) {}
+
+RuntimeError::RuntimeError(ErrorNumber number)
+    : RuntimeError(number, DefaultDescription(number)) {}
+
+Text UnhandledErrorReport(const RuntimeError& error) {
+  return L"Run-time error '" + std::to_wstring(error.number()) + L"':\n\n" + error.description();
+}
+
+int16_t ToInt16(int64_t value) {
+  if (value < std::numeric_limits<int16_t>::min() || value > std::numeric_limits<int16_t>::max()) {
+    throw RuntimeError(ErrorNumber::kOverflow);
+  }
+  return static_cast<int16_t>(value);
+}
+
+int16_t CheckedIncrement(int16_t value) { return ToInt16(int64_t{value} + 1); }
+
+}  // namespace levorn

@@ -1,0 +1,50 @@
+#ifndef LEVORN_BASE_RUNTIME_ERROR_H_
+#define LEVORN_BASE_RUNTIME_ERROR_H_
+
+#include <cstdint>
+#include <exception>
+
+#include "base/text.h"
+
+namespace levorn {
+
+// The run-time error numbers the program can raise, with the descriptions the
+// user sees in "Run-time error 'N':".
+enum class ErrorNumber : int32_t {
+  kOverflow = 6,
+  kOutOfMemory = 7,
+  kFileNotFound = 53,
+  kCannotCreateObject = 429,
+  kEntryPointNotFound = 453,
+  kAutomationError = 440,
+};
+
+// A run-time error: it ends the statement that raised it and passes to the
+// caller, until the setup pass skips it or it reaches the top of the program.
+class RuntimeError : public std::exception {
+ public:
+  RuntimeError(ErrorNumber number, Text description);
+  explicit RuntimeError(ErrorNumber number);
+
+  int32_t number() const { return static_cast<int32_t>(number_); }
+  const Text& description() const { return description_; }
+  const char* what() const noexcept override { return "run-time error"; }
+
+ private:
+  ErrorNumber number_;
+  Text description_;
+};
+
+Text DefaultDescription(ErrorNumber number);
+
+// The text of the platform's standard report of an unhandled error.
+Text UnhandledErrorReport(const RuntimeError& error);
+
+// Signed 16-bit arithmetic as the program's counters need it: a result out of
+// range raises the overflow error instead of wrapping.
+int16_t ToInt16(int64_t value);
+int16_t CheckedIncrement(int16_t value);
+
+}  // namespace levorn
+
+#endif  // LEVORN_BASE_RUNTIME_ERROR_H_

@@ -1,0 +1,37 @@
+#ifndef LEVORN_BASE_VARIANT_H_
+#define LEVORN_BASE_VARIANT_H_
+
+#include <cstdint>
+#include <variant>
+
+#include "base/text.h"
+
+namespace levorn {
+
+// A tagged value of the three shapes the program uses: empty, text and a
+// signed 32-bit integer.
+class Variant {
+ public:
+  Variant() = default;
+  explicit Variant(Text text) : value_(std::move(text)) {}
+  explicit Variant(int32_t number) : value_(number) {}
+
+  bool IsEmpty() const { return std::holds_alternative<std::monostate>(value_); }
+  bool IsText() const { return std::holds_alternative<Text>(value_); }
+  bool IsInteger() const { return std::holds_alternative<int32_t>(value_); }
+
+  const Text& AsText() const { return std::get<Text>(value_); }
+  int32_t AsInteger() const { return std::get<int32_t>(value_); }
+
+  // The variant as text: a text unchanged, an integer in decimal, empty as "".
+  Text ToText() const;
+
+  bool operator==(const Variant&) const = default;
+
+ private:
+  std::variant<std::monostate, Text, int32_t> value_;
+};
+
+}  // namespace levorn
+
+#endif  // LEVORN_BASE_VARIANT_H_

@@ -1,0 +1,54 @@
+#ifndef LEVORN_ODBC_SYSTEM_INFO_H_
+#define LEVORN_ODBC_SYSTEM_INFO_H_
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace levorn {
+
+// The platform's OSVERSIONINFOA: five 32-bit fields and a 128-byte
+// service-pack text, 148 bytes in all.
+struct OsVersionRecord {
+  uint32_t dwOSVersionInfoSize = 0;
+  uint32_t dwMajorVersion = 0;
+  uint32_t dwMinorVersion = 0;
+  uint32_t dwBuildNumber = 0;
+  uint32_t dwPlatformId = 0;
+  char szCSDVersion[128] = {};
+};
+static_assert(sizeof(OsVersionRecord) == 148);
+
+// The two things the data-source writers ask of the system.
+class SystemInfoApi {
+ public:
+  virtual ~SystemInfoApi() = default;
+  // GetVersionExA: fills the record; false when the call failed.
+  virtual bool GetVersionEx(OsVersionRecord& record) = 0;
+  // GetSystemDirectoryA: the number of characters written, 0 on failure, or
+  // the size needed when `size` is too small.
+  virtual uint32_t GetSystemDirectory(char* buffer, uint32_t size) = 0;
+};
+
+// A system that says what the test tells it to.
+class FakeSystemInfo : public SystemInfoApi {
+ public:
+  // std::nullopt makes GetVersionEx fail and leave the record untouched.
+  std::optional<OsVersionRecord> version;
+  // std::nullopt makes GetSystemDirectory return 0 and write nothing.
+  std::optional<std::string> system_directory;
+  // When set, GetSystemDirectory returns this count and writes nothing.
+  std::optional<uint32_t> system_directory_result_only;
+
+  int version_calls = 0;
+  int system_directory_calls = 0;
+
+  static OsVersionRecord Version(uint32_t platform, uint32_t major, uint32_t minor);
+
+  bool GetVersionEx(OsVersionRecord& record) override;
+  uint32_t GetSystemDirectory(char* buffer, uint32_t size) override;
+};
+
+}  // namespace levorn
+
+#endif  // LEVORN_ODBC_SYSTEM_INFO_H_

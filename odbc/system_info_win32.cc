@@ -1,0 +1,22 @@
+#include "odbc/system_info_win32.h"
+
+#include <windows.h>
+
+#include <cstddef>
+
+namespace levorn {
+
+static_assert(sizeof(OsVersionRecord) == sizeof(OSVERSIONINFOA));
+static_assert(offsetof(OsVersionRecord, dwPlatformId) == offsetof(OSVERSIONINFOA, dwPlatformId));
+static_assert(offsetof(OsVersionRecord, szCSDVersion) == offsetof(OSVERSIONINFOA, szCSDVersion));
+
+bool Win32SystemInfo::GetVersionEx(OsVersionRecord& record) {
+  // Same layout, so the record goes to the platform as it is.
+  return GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&record)) != FALSE;
+}
+
+uint32_t Win32SystemInfo::GetSystemDirectory(char* buffer, uint32_t size) {
+  return GetSystemDirectoryA(buffer, size);
+}
+
+}  // namespace levorn

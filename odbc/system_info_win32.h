@@ -1,0 +1,17 @@
+#ifndef LEVORN_ODBC_SYSTEM_INFO_WIN32_H_
+#define LEVORN_ODBC_SYSTEM_INFO_WIN32_H_
+
+#include "odbc/system_info.h"
+
+namespace levorn {
+
+// kernel32's GetVersionExA and GetSystemDirectoryA.
+class Win32SystemInfo : public SystemInfoApi {
+ public:
+  bool GetVersionEx(OsVersionRecord& record) override;
+  uint32_t GetSystemDirectory(char* buffer, uint32_t size) override;
+};
+
+}  // namespace levorn
+
+#endif  // LEVORN_ODBC_SYSTEM_INFO_WIN32_H_

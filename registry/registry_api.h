@@ -1,0 +1,44 @@
+#ifndef LEVORN_REGISTRY_REGISTRY_API_H_
+#define LEVORN_REGISTRY_REGISTRY_API_H_
+
+#include <cstdint>
+#include <string>
+
+namespace levorn {
+
+// A registry key handle as the ...A functions see it: 32 bits on the i686
+// program, 0 meaning "no key".
+using RegHandle = std::uintptr_t;
+
+inline constexpr RegHandle kHkeyLocalMachine = 0x80000002;
+inline constexpr uint32_t kKeyAllAccess = 0xF003F;
+inline constexpr uint32_t kRegSz = 1;
+inline constexpr uint32_t kRegDword = 4;
+
+// The six registry operations the program uses, one to one with the advapi32
+// functions of the same names. Key paths and value names are ANSI bytes;
+// every function reports through its Win32 return code and never throws.
+class RegistryApi {
+ public:
+  virtual ~RegistryApi() = default;
+
+  // RegOpenKeyExA: 0 when the key exists and can be opened with `access`.
+  virtual int32_t OpenKeyEx(RegHandle root, const std::string& path, uint32_t options,
+                            uint32_t access, RegHandle* key) = 0;
+  // RegCreateKeyA: opens the key, creating it and any missing parents.
+  virtual int32_t CreateKey(RegHandle root, const std::string& path, RegHandle* key) = 0;
+  // RegSetValueExA: creates or replaces the named value with `size` bytes.
+  virtual int32_t SetValueEx(RegHandle key, const std::string& name, uint32_t reserved,
+                             uint32_t type, const uint8_t* data, uint32_t size) = 0;
+  // RegCloseKey.
+  virtual int32_t CloseKey(RegHandle key) = 0;
+  // RegOpenKeyA: opens an existing key.
+  virtual int32_t OpenKey(RegHandle root, const std::string& path, RegHandle* key) = 0;
+  // RegQueryValueExA: with `data` null only the type and size are reported.
+  virtual int32_t QueryValueEx(RegHandle key, const std::string& name, uint32_t* reserved,
+                               uint32_t* type, uint8_t* data, uint32_t* size) = 0;
+};
+
+}  // namespace levorn
+
+#endif  // LEVORN_REGISTRY_REGISTRY_API_H_

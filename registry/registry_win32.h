@@ -1,0 +1,24 @@
+#ifndef LEVORN_REGISTRY_REGISTRY_WIN32_H_
+#define LEVORN_REGISTRY_REGISTRY_WIN32_H_
+
+#include "registry/registry_api.h"
+
+namespace levorn {
+
+// The real registry, through advapi32's ...A functions.
+class Win32Registry : public RegistryApi {
+ public:
+  int32_t OpenKeyEx(RegHandle root, const std::string& path, uint32_t options, uint32_t access,
+                    RegHandle* key) override;
+  int32_t CreateKey(RegHandle root, const std::string& path, RegHandle* key) override;
+  int32_t SetValueEx(RegHandle key, const std::string& name, uint32_t reserved, uint32_t type,
+                     const uint8_t* data, uint32_t size) override;
+  int32_t CloseKey(RegHandle key) override;
+  int32_t OpenKey(RegHandle root, const std::string& path, RegHandle* key) override;
+  int32_t QueryValueEx(RegHandle key, const std::string& name, uint32_t* reserved, uint32_t* type,
+                       uint8_t* data, uint32_t* size) override;
+};
+
+}  // namespace levorn
+
+#endif  // LEVORN_REGISTRY_REGISTRY_WIN32_H_

@@ -1,0 +1,40 @@
+#include <gtest/gtest.h>
+
+#include "base/runtime_error.h"
+#include "base/variant.h"
+
+namespace levorn {
+namespace {
+
+int NumberOf(void (*action)()) {
+  try {
+    action();
+  } catch (const RuntimeError& error) {
+    return error.number();
+  }
+  return 0;
+}
+
+TEST(Int16Test, RangeEndsConvertAndOneBeyondOverflows) {
+  EXPECT_EQ(ToInt16(32767), 32767);
+  EXPECT_EQ(ToInt16(-32768), -32768);
+  EXPECT_EQ(NumberOf([] { ToInt16(32768); }), 6);
+  EXPECT_EQ(NumberOf([] { ToInt16(-32769); }), 6);
+  EXPECT_EQ(CheckedIncrement(2002), 2003);
+  EXPECT_EQ(NumberOf([] { CheckedIncrement(32767); }), 6);
+}
+
+TEST(RuntimeErrorTest, ReportNamesNumberAndDescription) {
+  EXPECT_EQ(UnhandledErrorReport(RuntimeError(ErrorNumber::kOverflow)),
+            L"Run-time error '6':\n\nOverflow");
+}
+
+TEST(VariantTest, TextOfEachShape) {
+  EXPECT_EQ(Variant().ToText(), L"");
+  EXPECT_EQ(Variant(Text(L"x86 Family 6")).ToText(), L"x86 Family 6");
+  EXPECT_EQ(Variant(int32_t{-1}).ToText(), L"-1");
+  EXPECT_NE(Variant(), Variant(Text()));  // empty is not the empty text
+}
+
+}  // namespace
+}  // namespace levorn

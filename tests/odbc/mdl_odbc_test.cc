@@ -1,0 +1,260 @@
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "base/message_box.h"
+#include "base/system_error.h"
+#include "odbc/mdl_odbc.h"
+#include "registry/registry_fake.h"
+
+namespace levorn {
+namespace {
+
+using Op = FakeRegistry::Op;
+using Stored = FakeRegistry::StoredValue;
+
+constexpr char kNativeRoot[] = "SOFTWARE\\ODBC\\ODBC.INI\\";
+constexpr char kWowRoot[] = "SOFTWARE\\WOW6432node\\ODBC\\ODBC.INI\\";
+constexpr char kNativeList[] = "SOFTWARE\\ODBC\\ODBC.INI\\ODBC Data Sources";
+constexpr char kWowList[] = "SOFTWARE\\WOW6432node\\ODBC\\ODBC.INI\\ODBC Data Sources";
+
+class MdlOdbcTest : public ::testing::Test {
+ protected:
+  MdlOdbcTest() {
+    system_.version = FakeSystemInfo::Version(2, 6, 1);
+    system_.system_directory = "C:\\windows\\system32";
+  }
+
+  DsnResult Native(const Text& name = L"DunmerePemrod2002") {
+    Text n = name, p = L"C:\\Halvex\\Levorn\\Pemrod2002.mdb", d = L"Levorn 2002";
+    return odbc_.CreateAccessDSN(n, p, d);
+  }
+  DsnResult Wow64(const Text& name = L"DunmerePemrod2002") {
+    Text n = name, p = L"C:\\Halvex\\Levorn\\Pemrod2002.mdb", d = L"Levorn 2002";
+    return odbc_.CreateAccessDSNWow64(n, p, d);
+  }
+
+  // Every value of the data source and its list entry, checked against the
+  // registry layout Levorn's ODBC driver expects.
+  void ExpectLayout(const std::string& root, const std::string& list, const std::string& driver) {
+    const std::string key = root + "DunmerePemrod2002";
+    const std::string jet = key + "\\Engines\\Jet";
+    EXPECT_EQ(reg_.GetValue(key, "DBQ"), (Stored{kRegSz, TextBytes("C:\\Halvex\\Levorn\\Pemrod2002.mdb")}));
+    EXPECT_EQ(reg_.GetValue(key, "Description"), (Stored{kRegSz, TextBytes("Levorn 2002")}));
+    EXPECT_EQ(reg_.GetValue(key, "Driver"), (Stored{kRegSz, TextBytes(driver)}));
+    EXPECT_EQ(reg_.GetValue(key, "DriverId"), (Stored{kRegDword, DwordBytes(25)}));
+    EXPECT_EQ(reg_.GetValue(key, "FIL"), (Stored{kRegSz, TextBytes("MS Access;")}));
+    EXPECT_EQ(reg_.GetValue(key, "SafeTransactions"), (Stored{kRegDword, DwordBytes(0)}));
+    EXPECT_EQ(reg_.GetValue(key, "UID"), (Stored{kRegSz, {0}}));
+    EXPECT_EQ(reg_.ValueNames(key).size(), 7u);
+    EXPECT_TRUE(reg_.ValueNames(key + "\\Engines").empty());
+    EXPECT_EQ(reg_.GetValue(jet, "ImplicitCommitSync"), (Stored{kRegSz, {0}}));
+    EXPECT_EQ(reg_.GetValue(jet, "MaxBufferSize"), (Stored{kRegDword, DwordBytes(2048)}));
+    EXPECT_EQ(reg_.GetValue(jet, "PageTimeout"), (Stored{kRegDword, DwordBytes(5)}));
+    EXPECT_EQ(reg_.GetValue(jet, "Threads"), (Stored{kRegDword, DwordBytes(3)}));
+    EXPECT_EQ(reg_.GetValue(jet, "UserCommitSync"), (Stored{kRegSz, TextBytes("Yes")}));
+    EXPECT_EQ(reg_.ValueNames(jet).size(), 5u);
+    EXPECT_EQ(reg_.GetValue(list, "DunmerePemrod2002"),
+              (Stored{kRegSz, TextBytes("Microsoft Access Driver (*.mdb)")}));
+  }
+
+  // The log as "op subject" lines, for checking the order of calls.
+  std::vector<std::string> Trace() const {
+    static const char* const kNames[] = {"OpenKeyEx", "CreateKey", "SetValueEx",
+                                         "CloseKey",  "OpenKey",   "QueryValueEx"};
+    std::vector<std::string> lines;
+    for (const auto& call : reg_.calls()) {
+      lines.push_back(std::string(kNames[static_cast<int>(call.op)]) +
+                      (call.subject.empty() ? "" : " " + call.subject));
+    }
+    return lines;
+  }
+
+  FakeRegistry reg_;
+  FakeSystemInfo system_;
+  RecordingMessageBox messages_;
+  MdlODBC odbc_{reg_, system_, messages_};
+};
+
+TEST_F(MdlOdbcTest, NativeWriterWritesTheFullLayoutInOrderWithExactByteCounts) {
+  EXPECT_EQ(Native(), DsnResult{DsnOutcome::kRegistered});
+  ExpectLayout(kNativeRoot, kNativeList, "C:\\windows\\system32\\odbcjt32.dll");
+
+  const std::string key = std::string(kNativeRoot) + "DunmerePemrod2002";
+  EXPECT_EQ(Trace(), (std::vector<std::string>{
+                         "OpenKeyEx " + key, "CreateKey " + key, "SetValueEx DBQ",
+                         "SetValueEx Description", "SetValueEx Driver", "SetValueEx DriverId",
+                         "SetValueEx FIL", "SetValueEx SafeTransactions", "SetValueEx UID",
+                         "CloseKey", "CreateKey " + key + "\\Engines", "CloseKey",
+                         "CreateKey " + key + "\\Engines\\Jet", "SetValueEx ImplicitCommitSync",
+                         "SetValueEx MaxBufferSize", "SetValueEx PageTimeout",
+                         "SetValueEx Threads", "SetValueEx UserCommitSync", "CloseKey",
+                         "CreateKey " + std::string(kNativeList),
+                         "SetValueEx DunmerePemrod2002", "CloseKey"}));
+  EXPECT_EQ(reg_.calls()[0].access, kKeyAllAccess);
+  for (const auto& call : reg_.calls()) {
+    if (call.op == Op::kSetValueEx) {
+      EXPECT_EQ(call.size, call.data.size()) << call.subject;  // NUL counted, nothing more
+    }
+  }
+  EXPECT_EQ(reg_.open_handle_count(), 0u);
+  EXPECT_TRUE(messages_.shown().empty());
+  EXPECT_EQ(system_.version_calls, 0);
+}
+
+TEST_F(MdlOdbcTest, Wow64WriterUsesTheWow6432NodePrefixAndTheSystemDirectory) {
+  EXPECT_EQ(Wow64(), DsnResult{DsnOutcome::kRegistered});
+  ExpectLayout(kWowRoot, kWowList, "C:\\windows\\system32\\odbcjt32.dll");
+  EXPECT_FALSE(reg_.KeyExists("SOFTWARE\\ODBC\\ODBC.INI"));
+  EXPECT_EQ(reg_.calls().size(), 22u);
+}
+
+TEST_F(MdlOdbcTest, AnExistingKeyEvenEmptyIsLeftAloneWithoutProbingTheSystem) {
+  reg_.PutKey(std::string(kNativeRoot) + "dunmerepemrod2002");
+  reg_.PutKey(std::string(kWowRoot) + "DunmerePemrod2002");
+  system_.version.reset();
+  system_.system_directory.reset();
+
+  EXPECT_EQ(Native(), DsnResult{DsnOutcome::kAlreadyPresent});
+  EXPECT_EQ(Wow64(), DsnResult{DsnOutcome::kAlreadyPresent});
+  EXPECT_EQ(Trace().size(), 4u);  // an open and a close each
+  EXPECT_TRUE(reg_.ValueNames(std::string(kNativeRoot) + "DunmerePemrod2002").empty());
+  EXPECT_FALSE(reg_.KeyExists(kNativeList));
+  EXPECT_EQ(system_.version_calls + system_.system_directory_calls, 0);
+  EXPECT_TRUE(messages_.shown().empty());
+  EXPECT_EQ(reg_.open_handle_count(), 0u);
+}
+
+TEST_F(MdlOdbcTest, AStaleListEntryIsReplacedAndOtherEntriesKept) {
+  reg_.PutText(kNativeList, "DunmerePemrod2002", "SQL Server");
+  reg_.PutText(kNativeList, "Payroll", "SQL Server");
+  EXPECT_EQ(Native(), DsnResult{DsnOutcome::kRegistered});
+  EXPECT_EQ(reg_.GetValue(kNativeList, "DunmerePemrod2002"),
+            (Stored{kRegSz, TextBytes("Microsoft Access Driver (*.mdb)")}));
+  EXPECT_EQ(reg_.GetValue(kNativeList, "Payroll"), (Stored{kRegSz, TextBytes("SQL Server")}));
+}
+
+TEST_F(MdlOdbcTest, DeniedWritesReportNotRegisteredWithTheFirstCode) {
+  reg_.PutKey(kNativeList);
+  reg_.DenyWritesBelow("SOFTWARE\\ODBC");
+  EXPECT_EQ(Native(), (DsnResult{DsnOutcome::kNotRegistered, kErrorAccessDenied}));
+  EXPECT_FALSE(reg_.KeyExists(std::string(kNativeRoot) + "DunmerePemrod2002"));
+  EXPECT_TRUE(reg_.ValueNames(kNativeList).empty());
+  for (const auto& call : reg_.calls()) {
+    EXPECT_NE(call.op == Op::kSetValueEx && call.key == 0, true) << "write through handle 0";
+  }
+  EXPECT_EQ(reg_.open_handle_count(), 0u);
+}
+
+TEST_F(MdlOdbcTest, AFailedKeyCreationDropsItsValuesButTheRestStillRuns) {
+  const std::string key = std::string(kNativeRoot) + "DunmerePemrod2002";
+  reg_.FailWhen([&](const FakeRegistry::Call& call) {
+    return call.op == Op::kCreateKey && call.subject == key + "\\Engines\\Jet" ? 1450 : 0;
+  });
+  EXPECT_EQ(Native(), (DsnResult{DsnOutcome::kNotRegistered, 1450}));
+
+  // Nothing meant for Jet landed anywhere else; the later steps still ran.
+  EXPECT_EQ(reg_.ValueNames(key).size(), 7u);
+  EXPECT_TRUE(reg_.ValueNames(key + "\\Engines").empty());
+  EXPECT_FALSE(reg_.GetValue(kNativeList, "Threads").has_value());
+  EXPECT_TRUE(reg_.GetValue(kNativeList, "DunmerePemrod2002").has_value());
+  EXPECT_EQ(reg_.calls().size(), 22u - 5 - 1);  // Jet's five values and its close
+}
+
+TEST_F(MdlOdbcTest, AFailedValueWriteIsReportedButLaterValuesAreStillWritten) {
+  reg_.FailWhen([](const FakeRegistry::Call& call) {
+    return call.op == Op::kSetValueEx && call.subject == "Driver" ? 1450 : 0;
+  });
+  EXPECT_EQ(Native(), (DsnResult{DsnOutcome::kNotRegistered, 1450}));
+  EXPECT_TRUE(reg_.GetValue(kNativeList, "DunmerePemrod2002").has_value());
+}
+
+TEST_F(MdlOdbcTest, NoSystemDirectoryShowsTheMessageAndWritesNothing) {
+  system_.system_directory.reset();
+  EXPECT_EQ(Native(), (DsnResult{DsnOutcome::kNotRegistered, 0, true}));
+  ASSERT_EQ(messages_.shown().size(), 1u);
+  EXPECT_EQ(messages_.shown()[0].prompt, L"Failed to get OS Version");
+  EXPECT_EQ(messages_.shown()[0].title, L"Levorn");
+  EXPECT_EQ(messages_.shown()[0].style, 0u);
+  EXPECT_EQ(Trace().size(), 1u);  // the existence test only
+}
+
+TEST_F(MdlOdbcTest, ASystemDirectoryCallThatWritesNothingCountsAsNone) {
+  system_.system_directory_result_only = 19;
+  EXPECT_EQ(odbc_.GetSystemDir(), Variant(Text()));
+  EXPECT_EQ(Native().message_shown, true);
+}
+
+TEST_F(MdlOdbcTest, VersionNamesFollowPlatformMajorAndMinor) {
+  struct Row {
+    uint32_t platform, major, minor;
+    const wchar_t* name;
+  };
+  const Row rows[] = {
+      {0, 9, 9, L"Win32s"},   {1, 4, 0, L"Win95"},     {1, 4, 10, L"Win98"},
+      {1, 4, 90, L""},        {2, 3, 51, L"WinNT361"}, {2, 4, 0, L"WinNT4"},
+      {2, 5, 0, L"Win2000"},  {2, 5, 1, L"WinXP"},     {2, 5, 2, L"Win2003"},
+      {2, 5, 3, L""},         {2, 6, 0, L"Vista"},     {2, 6, 1, L"Vista"},
+      {2, 6, 2, L"Vista"},    {2, 10, 0, L""},         {3, 0, 0, L"WinCE"},
+      {4, 0, 0, L"Failed"},   {0xFFFFFFFF, 0, 0, L"Failed"}};
+  for (const Row& row : rows) {
+    system_.version = FakeSystemInfo::Version(row.platform, row.major, row.minor);
+    EXPECT_EQ(odbc_.GetOSVersionName(), row.name)
+        << row.platform << "." << row.major << "." << row.minor;
+  }
+}
+
+TEST_F(MdlOdbcTest, AFailedVersionCallIsFailedNotWin32s) {
+  system_.version.reset();
+  EXPECT_EQ(odbc_.GetOSVersionName(), L"Failed");
+  EXPECT_EQ(Wow64(), (DsnResult{DsnOutcome::kNotRegistered, 0, true}));
+  EXPECT_EQ(messages_.shown().size(), 1u);
+  EXPECT_FALSE(reg_.KeyExists(kWowRoot));
+}
+
+TEST_F(MdlOdbcTest, Wow64DriverDirectoryFollowsTheVersionName) {
+  struct Row {
+    uint32_t platform, major, minor;
+    bool has_system_directory;
+    const char* driver;
+  };
+  const Row rows[] = {
+      {2, 5, 0, true, "C:\\WinNT\\System32\\odbcjt32.dll"},     // Win2000
+      {2, 4, 0, true, "C:\\WinNT\\System32\\odbcjt32.dll"},     // WinNT4
+      {1, 4, 0, true, "C:\\Windows\\System\\odbcjt32.dll"},     // Win95
+      {1, 4, 10, true, "C:\\Windows\\System\\odbcjt32.dll"},    // Win98
+      {2, 5, 1, true, "C:\\windows\\system32\\odbcjt32.dll"},   // WinXP
+      {2, 6, 1, true, "C:\\windows\\system32\\odbcjt32.dll"},   // Vista
+      {2, 10, 0, true, "C:\\windows\\system32\\odbcjt32.dll"},  // nameless
+      {2, 10, 0, false, "C:\\WinNT\\System32\\odbcjt32.dll"},   // nameless, no directory
+  };
+  for (const Row& row : rows) {
+    FakeRegistry reg;
+    MdlODBC odbc(reg, system_, messages_);
+    system_.version = FakeSystemInfo::Version(row.platform, row.major, row.minor);
+    if (row.has_system_directory) {
+      system_.system_directory = "C:\\windows\\system32";
+    } else {
+      system_.system_directory.reset();
+    }
+    Text n = L"DunmerePemrod2002", p = L"p", d = L"d";
+    EXPECT_EQ(odbc.CreateAccessDSNWow64(n, p, d).outcome, DsnOutcome::kRegistered);
+    EXPECT_EQ(reg.GetValue(std::string(kWowRoot) + "DunmerePemrod2002", "Driver"),
+              (Stored{kRegSz, TextBytes(row.driver)}))
+        << row.platform << "." << row.major << "." << row.minor;
+  }
+  EXPECT_TRUE(messages_.shown().empty());
+}
+
+TEST_F(MdlOdbcTest, CallerTextsComeBackThroughTheCodePage) {
+  Text name = L"Pemrod\u4e2d", path = L"C:\\caf\u00e9.mdb", description = L"Levorn \u0416";
+  EXPECT_EQ(odbc_.CreateAccessDSN(name, path, description).outcome, DsnOutcome::kRegistered);
+  EXPECT_EQ(name, L"Pemrod?");
+  EXPECT_EQ(path, L"C:\\caf\u00e9.mdb");
+  EXPECT_EQ(description, L"Levorn ?");
+  EXPECT_TRUE(reg_.KeyExists(std::string(kNativeRoot) + "Pemrod?"));
+}
+
+}  // namespace
+}  // namespace levorn
