@@ -199,13 +199,13 @@ Text MdlODBC::GetOSVersionName() {
   OsVersionRecord record;
   record.dwOSVersionInfoSize = sizeof(OsVersionRecord);
   std::memset(record.szCSDVersion, ' ', sizeof record.szCSDVersion);
-  if (!system_.GetVersionEx(record)) return L"Failed";
+  if (!system_.GetVersionExA(record)) return L"Failed";
   return VersionName(record);
 }
 
 Variant MdlODBC::GetSystemDir() {
   char buffer[kSystemDirectoryBufferSize] = {};
-  if (system_.GetSystemDirectory(buffer, kSystemDirectoryBufferSize) == 0) return Variant(Text());
+  if (system_.GetSystemDirectoryA(buffer, kSystemDirectoryBufferSize) == 0) return Variant(Text());
   const char* end = std::find(buffer, buffer + kSystemDirectoryBufferSize, '\0');
   return Variant(FromAnsi(std::string_view(buffer, static_cast<size_t>(end - buffer))));
 }

@@ -12,7 +12,7 @@ OsVersionRecord FakeSystemInfo::Version(uint32_t platform, uint32_t major, uint3
   return record;
 }
 
-bool FakeSystemInfo::GetVersionEx(OsVersionRecord& record) {
+bool FakeSystemInfo::GetVersionExA(OsVersionRecord& record) {
   ++version_calls;
   if (!version) return false;
   const uint32_t size = record.dwOSVersionInfoSize;
@@ -21,7 +21,7 @@ bool FakeSystemInfo::GetVersionEx(OsVersionRecord& record) {
   return true;
 }
 
-uint32_t FakeSystemInfo::GetSystemDirectory(char* buffer, uint32_t size) {
+uint32_t FakeSystemInfo::GetSystemDirectoryA(char* buffer, uint32_t size) {
   ++system_directory_calls;
   if (system_directory_result_only) return *system_directory_result_only;
   if (!system_directory) return 0;

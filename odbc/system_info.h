@@ -24,20 +24,20 @@ class SystemInfoApi {
  public:
   virtual ~SystemInfoApi() = default;
   // GetVersionExA: fills the record; false when the call failed.
-  virtual bool GetVersionEx(OsVersionRecord& record) = 0;
+  virtual bool GetVersionExA(OsVersionRecord& record) = 0;
   // GetSystemDirectoryA: the number of characters written, 0 on failure, or
   // the size needed when `size` is too small.
-  virtual uint32_t GetSystemDirectory(char* buffer, uint32_t size) = 0;
+  virtual uint32_t GetSystemDirectoryA(char* buffer, uint32_t size) = 0;
 };
 
 // A system that says what the test tells it to.
 class FakeSystemInfo : public SystemInfoApi {
  public:
-  // std::nullopt makes GetVersionEx fail and leave the record untouched.
+  // std::nullopt makes GetVersionExA fail and leave the record untouched.
   std::optional<OsVersionRecord> version;
-  // std::nullopt makes GetSystemDirectory return 0 and write nothing.
+  // std::nullopt makes GetSystemDirectoryA return 0 and write nothing.
   std::optional<std::string> system_directory;
-  // When set, GetSystemDirectory returns this count and writes nothing.
+  // When set, GetSystemDirectoryA returns this count and writes nothing.
   std::optional<uint32_t> system_directory_result_only;
 
   int version_calls = 0;
@@ -45,8 +45,8 @@ class FakeSystemInfo : public SystemInfoApi {
 
   static OsVersionRecord Version(uint32_t platform, uint32_t major, uint32_t minor);
 
-  bool GetVersionEx(OsVersionRecord& record) override;
-  uint32_t GetSystemDirectory(char* buffer, uint32_t size) override;
+  bool GetVersionExA(OsVersionRecord& record) override;
+  uint32_t GetSystemDirectoryA(char* buffer, uint32_t size) override;
 };
 
 }  // namespace levorn

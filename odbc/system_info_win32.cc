@@ -10,13 +10,13 @@ static_assert(sizeof(OsVersionRecord) == sizeof(OSVERSIONINFOA));
 static_assert(offsetof(OsVersionRecord, dwPlatformId) == offsetof(OSVERSIONINFOA, dwPlatformId));
 static_assert(offsetof(OsVersionRecord, szCSDVersion) == offsetof(OSVERSIONINFOA, szCSDVersion));
 
-bool Win32SystemInfo::GetVersionEx(OsVersionRecord& record) {
+bool Win32SystemInfo::GetVersionExA(OsVersionRecord& record) {
   // Same layout, so the record goes to the platform as it is.
-  return GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&record)) != FALSE;
+  return ::GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&record)) != FALSE;
 }
 
-uint32_t Win32SystemInfo::GetSystemDirectory(char* buffer, uint32_t size) {
-  return GetSystemDirectoryA(buffer, size);
+uint32_t Win32SystemInfo::GetSystemDirectoryA(char* buffer, uint32_t size) {
+  return ::GetSystemDirectoryA(buffer, size);
 }
 
 }  // namespace levorn

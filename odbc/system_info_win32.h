@@ -8,8 +8,8 @@ namespace levorn {
 // kernel32's GetVersionExA and GetSystemDirectoryA.
 class Win32SystemInfo : public SystemInfoApi {
  public:
-  bool GetVersionEx(OsVersionRecord& record) override;
-  uint32_t GetSystemDirectory(char* buffer, uint32_t size) override;
+  bool GetVersionExA(OsVersionRecord& record) override;
+  uint32_t GetSystemDirectoryA(char* buffer, uint32_t size) override;
 };
 
 }  // namespace levorn

@@ -1,0 +1,81 @@
+# Shared steps of scripts/test and scripts/run. Source it; it sets ROOT.
+# shellcheck shell=bash
+set -euo pipefail
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export WINEDEBUG=-all
+# No Mono or Gecko installer dialogs when a prefix is created.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+# Debian packages the build, the tests and the run need.
+LEVORN_PACKAGES=(
+  cmake make g++ libgtest-dev libgmock-dev googletest
+  g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
+  wine wine64 wine32:i386
+  xvfb xauth xdotool x11-utils imagemagick fonts-wine
+)
+
+log() { printf '==> %s\n' "$*" >&2; }
+
+# Installs whatever is missing; quick when nothing is.
+ensure_packages() {
+  local missing=() pkg
+  for pkg in "${LEVORN_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' ||
+      missing+=("$pkg")
+  done
+  ((${#missing[@]} == 0)) && return 0
+  log "installing: ${missing[*]}"
+  local sudo=()
+  ((EUID == 0)) || sudo=(sudo)
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    "${sudo[@]}" dpkg --add-architecture i386
+  fi
+  "${sudo[@]}" apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+    "${missing[@]}" >/dev/null
+}
+
+# Configures (once) and builds one CMake preset.
+build_preset() {
+  local preset=$1
+  [[ -f "$ROOT/build/$preset/CMakeCache.txt" ]] ||
+    cmake --preset "$preset" -S "$ROOT" >/dev/null
+  cmake --build --preset "$preset" -j "$(nproc)"
+}
+
+# Makes sure a Wine prefix exists at $1 (32-bit Windows, or the arch in $2),
+# with Wine drawing its own window frames, and keeps its wineserver alive so
+# that each program starts in milliseconds.
+ensure_prefix() {
+  local prefix=$1 arch=${2:-win32}
+  export WINEPREFIX=$prefix WINEARCH=$arch
+  if [[ ! -f "$prefix/system.reg" ]]; then
+    log "creating Wine prefix $prefix ($arch)"
+    mkdir -p "$(dirname "$prefix")"
+    wineboot -i >/dev/null 2>&1
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    wineserver -w
+  fi
+  wineserver -p30
+}
+
+# Starts a virtual display when there is none; sets DISPLAY.
+ensure_display() {
+  [[ -n "${DISPLAY:-}" ]] && return 0
+  local n
+  for n in $(seq 91 120); do
+    [[ -e "/tmp/.X11-unix/X$n" || -e "/tmp/.X$n-lock" ]] && continue
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    LEVORN_XVFB_PID=$!
+    local i
+    for i in $(seq 50); do
+      [[ -e "/tmp/.X11-unix/X$n" ]] && break
+      sleep 0.1
+    done
+    export DISPLAY=":$n"
+    trap 'kill "$LEVORN_XVFB_PID" 2>/dev/null || true' EXIT
+    return 0
+  done
+  echo "no free display for Xvfb" >&2
+  return 1
+}
