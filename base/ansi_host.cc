@@ -24,8 +24,8 @@ char WideToByte(wchar_t wide) {
   if (wide < 0x80 || (wide >= 0xA0 && wide <= 0xFF)) return static_cast<char>(wide);
   for (size_t i = 0; i < kHighControls.size(); ++i) {
     const char16_t mapped = kHighControls[i];
-    const bool same = mapped != 0 ? static_cast<wchar_t>(mapped) == wide
-                                  : static_cast<wchar_t>(0x80 + i) == wide;
+    const bool same =
+        mapped != 0 ? static_cast<wchar_t>(mapped) == wide : static_cast<wchar_t>(0x80 + i) == wide;
     if (same) return static_cast<char>(0x80 + i);
   }
   return '?';

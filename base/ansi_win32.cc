@@ -7,7 +7,8 @@ namespace levorn {
 std::string ToAnsi(const Text& text) {
   if (text.empty()) return {};
   const int length = static_cast<int>(text.size());
-  const int bytes = WideCharToMultiByte(CP_ACP, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+  const int bytes =
+      WideCharToMultiByte(CP_ACP, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
   std::string ansi(static_cast<size_t>(bytes), '\0');
   WideCharToMultiByte(CP_ACP, 0, text.data(), length, ansi.data(), bytes, nullptr, nullptr);
   return ansi;

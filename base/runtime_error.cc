@@ -25,8 +25,7 @@ Text DefaultDescription(ErrorNumber number) {
 RuntimeError::RuntimeError(ErrorNumber number, Text description)
     : number_(number), description_(std::move(description)) {}
 
-RuntimeError::RuntimeError(ErrorNumber number)
-    : RuntimeError(number, DefaultDescription(number)) {}
+RuntimeError::RuntimeError(ErrorNumber number) : RuntimeError(number, DefaultDescription(number)) {}
 
 Text UnhandledErrorReport(const RuntimeError& error) {
   return L"Run-time error '" + std::to_wstring(error.number()) + L"':\n\n" + error.description();

@@ -1,10 +1,11 @@
-# Cross-compiles the 32-bit Windows program with MinGW-w64 (posix thread model,
-# so GoogleTest and std::thread work) and runs the results under Wine.
+# Cross-compiles the 32-bit Windows program with MinGW-w64 and runs the results
+# under Wine. The win32 thread model: the posix one links winpthread, whose
+# GetTickCount64 import would keep the program from starting on Windows XP.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
 
-set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-posix)
+set(CMAKE_C_COMPILER i686-w64-mingw32-gcc-win32)
+set(CMAKE_CXX_COMPILER i686-w64-mingw32-g++-win32)
 set(CMAKE_RC_COMPILER i686-w64-mingw32-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/i686-w64-mingw32)

@@ -14,13 +14,13 @@ struct MdlODBC::View {
   std::optional<Text> (MdlODBC::*driver_directory)();
 };
 
-const MdlODBC::View MdlODBC::kNative = {
-    "SOFTWARE\\ODBC\\ODBC.INI\\", "SOFTWARE\\ODBC\\ODBC.INI\\ODBC Data Sources",
-    &MdlODBC::NativeDriverDirectory};
+const MdlODBC::View MdlODBC::kNative = {"SOFTWARE\\ODBC\\ODBC.INI\\",
+                                        "SOFTWARE\\ODBC\\ODBC.INI\\ODBC Data Sources",
+                                        &MdlODBC::NativeDriverDirectory};
 
-const MdlODBC::View MdlODBC::kWow64 = {
-    "SOFTWARE\\WOW6432node\\ODBC\\ODBC.INI\\",
-    "SOFTWARE\\WOW6432node\\ODBC\\ODBC.INI\\ODBC Data Sources", &MdlODBC::Wow64DriverDirectory};
+const MdlODBC::View MdlODBC::kWow64 = {"SOFTWARE\\WOW6432node\\ODBC\\ODBC.INI\\",
+                                       "SOFTWARE\\WOW6432node\\ODBC\\ODBC.INI\\ODBC Data Sources",
+                                       &MdlODBC::Wow64DriverDirectory};
 
 namespace {
 
@@ -121,8 +121,7 @@ DsnResult MdlODBC::CreateAccessDSNWow64(Text& name, Text& database_path, Text& d
   return Register(kWow64, name, database_path, description);
 }
 
-DsnResult MdlODBC::Register(const View& view, Text& name, Text& database_path,
-                            Text& description) {
+DsnResult MdlODBC::Register(const View& view, Text& name, Text& database_path, Text& description) {
   const std::string ansi_name = ToAnsi(name);
   const std::string key_path = view.data_sources_root + ansi_name;
 

@@ -44,9 +44,8 @@ Variant basRegistry::ReadText(RegHandle key, const std::string& name, uint32_t s
   std::string buffer = ToAnsi(Text(size, L' '));
   uint32_t scratch_type = 0;
   uint32_t in_out_size = size;
-  RegLastResult =
-      registry_.QueryValueEx(key, name, nullptr, &scratch_type,
-                             reinterpret_cast<uint8_t*>(buffer.data()), &in_out_size);
+  RegLastResult = registry_.QueryValueEx(key, name, nullptr, &scratch_type,
+                                         reinterpret_cast<uint8_t*>(buffer.data()), &in_out_size);
   if (RegLastResult != 0) return Variant(Text());
 
   const Text text = FromAnsi(buffer);
@@ -63,8 +62,8 @@ Variant basRegistry::ReadDword(RegHandle key, const std::string& name) {
   uint32_t in_out_size = sizeof number;
   RegLastResult = registry_.QueryValueEx(key, name, nullptr, &value_type, number, &in_out_size);
   if (RegLastResult != 0) return Variant(Text());
-  const uint32_t bits = uint32_t{number[0]} | uint32_t{number[1]} << 8 |
-                        uint32_t{number[2]} << 16 | uint32_t{number[3]} << 24;
+  const uint32_t bits = uint32_t{number[0]} | uint32_t{number[1]} << 8 | uint32_t{number[2]} << 16 |
+                        uint32_t{number[3]} << 24;
   return Variant(static_cast<int32_t>(bits));
 }
 

@@ -221,8 +221,11 @@ int32_t FakeRegistry::OpenKey(RegHandle root, const std::string& path, RegHandle
 
 int32_t FakeRegistry::QueryValueEx(RegHandle key, const std::string& name, uint32_t* /*reserved*/,
                                    uint32_t* type, uint8_t* data, uint32_t* size) {
-  Call call{.op = Op::kQueryValueEx, .key = key, .subject = name,
-            .size = size != nullptr ? *size : 0, .has_buffer = data != nullptr};
+  Call call{.op = Op::kQueryValueEx,
+            .key = key,
+            .subject = name,
+            .size = size != nullptr ? *size : 0,
+            .has_buffer = data != nullptr};
   if ((call.result = Injected(call)) != 0) return Record(std::move(call));
   bool writable = false;
   Key* target = Resolve(key, &writable);

@@ -26,13 +26,13 @@ class FakeRegistry : public RegistryApi {
   // One call as it was made, with its result.
   struct Call {
     Op op;
-    RegHandle key = 0;     // root or handle the call was given
-    std::string subject{};  // key path, or value name
-    uint32_t access = 0;   // OpenKeyEx only
-    uint32_t type = 0;     // SetValueEx only
+    RegHandle key = 0;            // root or handle the call was given
+    std::string subject{};        // key path, or value name
+    uint32_t access = 0;          // OpenKeyEx only
+    uint32_t type = 0;            // SetValueEx only
     std::vector<uint8_t> data{};  // SetValueEx only
-    uint32_t size = 0;     // SetValueEx: byte count; QueryValueEx: byte count passed in
-    bool has_buffer = false;    // QueryValueEx: a data buffer was given
+    uint32_t size = 0;            // SetValueEx: byte count; QueryValueEx: byte count passed in
+    bool has_buffer = false;      // QueryValueEx: a data buffer was given
     int32_t result = 0;
   };
 

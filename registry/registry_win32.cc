@@ -2,8 +2,51 @@
 
 #include <windows.h>
 
+#include <cctype>
+
 namespace levorn {
 namespace {
+
+// True for a 32-bit process on 64-bit Windows. IsWow64Process is looked up
+// at run time: Windows XP before SP2 lacks it (and is never 64-bit).
+bool RunsUnderWow64() {
+  using IsWow64ProcessFunction = BOOL(WINAPI*)(HANDLE, BOOL*);
+  static const int answer = [] {
+    auto is_wow64_process = reinterpret_cast<IsWow64ProcessFunction>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "IsWow64Process")));
+    BOOL wow64 = FALSE;
+    return is_wow64_process != nullptr && is_wow64_process(GetCurrentProcess(), &wow64) && wow64
+               ? 1
+               : 0;
+  }();
+  return answer != 0;
+}
+
+bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
+  if (text.size() < prefix.size()) return false;
+  for (size_t i = 0; i < prefix.size(); ++i) {
+    if (std::toupper(static_cast<unsigned char>(text[i])) !=
+        std::toupper(static_cast<unsigned char>(prefix[i]))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// Under WOW64 a 32-bit process's HKLM\SOFTWARE already is the 32-bit view,
+// stored as SOFTWARE\Wow6432Node. Windows resolves an explicit
+// "SOFTWARE\Wow6432Node\..." from such a process to that same key; Wine
+// nests it one level deeper instead. Naming the key without the node gives
+// the same key everywhere. Elsewhere the path is left exactly as given.
+std::string InOwnView(RegHandle root, const std::string& path) {
+  static const std::string kNode = "SOFTWARE\\Wow6432Node";
+  if (root != kHkeyLocalMachine || !StartsWithNoCase(path, kNode) || !RunsUnderWow64()) {
+    return path;
+  }
+  if (path.size() == kNode.size()) return "SOFTWARE";
+  if (path[kNode.size()] != '\\') return path;
+  return "SOFTWARE" + path.substr(kNode.size());
+}
 
 static_assert(sizeof(RegHandle) == sizeof(HKEY));
 
@@ -32,12 +75,12 @@ class HandleOut {
 int32_t Win32Registry::OpenKeyEx(RegHandle root, const std::string& path, uint32_t options,
                                  uint32_t access, RegHandle* key) {
   HandleOut out(key);
-  return RegOpenKeyExA(ToHkey(root), path.c_str(), options, access, out.get());
+  return RegOpenKeyExA(ToHkey(root), InOwnView(root, path).c_str(), options, access, out.get());
 }
 
 int32_t Win32Registry::CreateKey(RegHandle root, const std::string& path, RegHandle* key) {
   HandleOut out(key);
-  return RegCreateKeyA(ToHkey(root), path.c_str(), out.get());
+  return RegCreateKeyA(ToHkey(root), InOwnView(root, path).c_str(), out.get());
 }
 
 int32_t Win32Registry::SetValueEx(RegHandle key, const std::string& name, uint32_t reserved,
@@ -49,17 +92,16 @@ int32_t Win32Registry::CloseKey(RegHandle key) { return RegCloseKey(ToHkey(key))
 
 int32_t Win32Registry::OpenKey(RegHandle root, const std::string& path, RegHandle* key) {
   HandleOut out(key);
-  return RegOpenKeyA(ToHkey(root), path.c_str(), out.get());
+  return RegOpenKeyA(ToHkey(root), InOwnView(root, path).c_str(), out.get());
 }
 
 int32_t Win32Registry::QueryValueEx(RegHandle key, const std::string& name, uint32_t* reserved,
                                     uint32_t* type, uint8_t* data, uint32_t* size) {
   DWORD platform_type = type != nullptr ? *type : 0;
   DWORD platform_size = size != nullptr ? *size : 0;
-  const LONG result =
-      RegQueryValueExA(ToHkey(key), name.c_str(), reinterpret_cast<DWORD*>(reserved),
-                       type != nullptr ? &platform_type : nullptr, data,
-                       size != nullptr ? &platform_size : nullptr);
+  const LONG result = RegQueryValueExA(
+      ToHkey(key), name.c_str(), reinterpret_cast<DWORD*>(reserved),
+      type != nullptr ? &platform_type : nullptr, data, size != nullptr ? &platform_size : nullptr);
   if (type != nullptr) *type = platform_type;
   if (size != nullptr) *size = platform_size;
   return result;

@@ -9,7 +9,7 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 # Debian packages the build, the tests and the run need.
 LEVORN_PACKAGES=(
   cmake make g++ libgtest-dev libgmock-dev googletest
-  g++-mingw-w64-i686-posix mingw-w64-i686-dev binutils-mingw-w64-i686
+  g++-mingw-w64-i686-win32 mingw-w64-i686-dev binutils-mingw-w64-i686
   wine wine64 wine32:i386
   xvfb xauth xdotool x11-utils imagemagick fonts-wine
 )
@@ -78,4 +78,38 @@ ensure_display() {
   done
   echo "no free display for Xvfb" >&2
   return 1
+}
+
+# Waits up to $2 seconds for a window titled exactly $1; prints its id.
+wait_for_window() {
+  local title=$1 seconds=${2:-60} id i
+  for ((i = 0; i < seconds * 5; i++)); do
+    id=$(xdotool search --name "^${title}\$" 2>/dev/null | head -n 1) || true
+    [[ -n "$id" ]] && { echo "$id"; return 0; }
+    sleep 0.2
+  done
+  return 1
+}
+
+# Answers a message box as a person would: focus it and press Return.
+answer_message_box() {
+  local id=$1
+  xdotool windowactivate --sync "$id" >/dev/null 2>&1 || xdotool windowfocus "$id" >/dev/null 2>&1 || true
+  xdotool key --window "$id" Return >/dev/null 2>&1 || true
+  sleep 0.3
+  # Still there (focus went elsewhere): press Return on the focused window.
+  if xdotool search --name "^$(xdotool getwindowname "$id" 2>/dev/null)\$" >/dev/null 2>&1; then
+    xdotool key Return >/dev/null 2>&1 || true
+  fi
+}
+
+# Prints the Levorn data sources of one registry view ($1: 32 or 64) of the
+# current prefix: name, database path and driver, one line each.
+list_data_sources() {
+  local view=$1
+  wine reg query 'HKLM\Software\ODBC\ODBC.INI' /s "/reg:$view" 2>/dev/null | tr -d '\r' | awk '
+    /^HKEY_/ { n = split($0, part, "\\"); name = (n >= 5 && part[n-1] == "ODBC.INI") ? part[n] : ""; next }
+    name ~ /^DunmerePemrod/ && $1 == "DBQ"    { sub(/^ *DBQ +REG_SZ +/, ""); dbq[name] = $0 }
+    name ~ /^DunmerePemrod/ && $1 == "Driver" { sub(/^ *Driver +REG_SZ +/, ""); drv[name] = $0 }
+    END { for (k in dbq) printf "%-20s %-36s %s\n", k, dbq[k], drv[k] }' | sort
 }

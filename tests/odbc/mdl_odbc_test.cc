@@ -40,7 +40,8 @@ class MdlOdbcTest : public ::testing::Test {
   void ExpectLayout(const std::string& root, const std::string& list, const std::string& driver) {
     const std::string key = root + "DunmerePemrod2002";
     const std::string jet = key + "\\Engines\\Jet";
-    EXPECT_EQ(reg_.GetValue(key, "DBQ"), (Stored{kRegSz, TextBytes("C:\\Halvex\\Levorn\\Pemrod2002.mdb")}));
+    EXPECT_EQ(reg_.GetValue(key, "DBQ"),
+              (Stored{kRegSz, TextBytes("C:\\Halvex\\Levorn\\Pemrod2002.mdb")}));
     EXPECT_EQ(reg_.GetValue(key, "Description"), (Stored{kRegSz, TextBytes("Levorn 2002")}));
     EXPECT_EQ(reg_.GetValue(key, "Driver"), (Stored{kRegSz, TextBytes(driver)}));
     EXPECT_EQ(reg_.GetValue(key, "DriverId"), (Stored{kRegDword, DwordBytes(25)}));
@@ -82,16 +83,28 @@ TEST_F(MdlOdbcTest, NativeWriterWritesTheFullLayoutInOrderWithExactByteCounts) {
   ExpectLayout(kNativeRoot, kNativeList, "C:\\windows\\system32\\odbcjt32.dll");
 
   const std::string key = std::string(kNativeRoot) + "DunmerePemrod2002";
-  EXPECT_EQ(Trace(), (std::vector<std::string>{
-                         "OpenKeyEx " + key, "CreateKey " + key, "SetValueEx DBQ",
-                         "SetValueEx Description", "SetValueEx Driver", "SetValueEx DriverId",
-                         "SetValueEx FIL", "SetValueEx SafeTransactions", "SetValueEx UID",
-                         "CloseKey", "CreateKey " + key + "\\Engines", "CloseKey",
-                         "CreateKey " + key + "\\Engines\\Jet", "SetValueEx ImplicitCommitSync",
-                         "SetValueEx MaxBufferSize", "SetValueEx PageTimeout",
-                         "SetValueEx Threads", "SetValueEx UserCommitSync", "CloseKey",
-                         "CreateKey " + std::string(kNativeList),
-                         "SetValueEx DunmerePemrod2002", "CloseKey"}));
+  EXPECT_EQ(Trace(), (std::vector<std::string>{"OpenKeyEx " + key,
+                                               "CreateKey " + key,
+                                               "SetValueEx DBQ",
+                                               "SetValueEx Description",
+                                               "SetValueEx Driver",
+                                               "SetValueEx DriverId",
+                                               "SetValueEx FIL",
+                                               "SetValueEx SafeTransactions",
+                                               "SetValueEx UID",
+                                               "CloseKey",
+                                               "CreateKey " + key + "\\Engines",
+                                               "CloseKey",
+                                               "CreateKey " + key + "\\Engines\\Jet",
+                                               "SetValueEx ImplicitCommitSync",
+                                               "SetValueEx MaxBufferSize",
+                                               "SetValueEx PageTimeout",
+                                               "SetValueEx Threads",
+                                               "SetValueEx UserCommitSync",
+                                               "CloseKey",
+                                               "CreateKey " + std::string(kNativeList),
+                                               "SetValueEx DunmerePemrod2002",
+                                               "CloseKey"}));
   EXPECT_EQ(reg_.calls()[0].access, kKeyAllAccess);
   for (const auto& call : reg_.calls()) {
     if (call.op == Op::kSetValueEx) {
@@ -191,13 +204,15 @@ TEST_F(MdlOdbcTest, VersionNamesFollowPlatformMajorAndMinor) {
     uint32_t platform, major, minor;
     const wchar_t* name;
   };
-  const Row rows[] = {
-      {0, 9, 9, L"Win32s"},   {1, 4, 0, L"Win95"},     {1, 4, 10, L"Win98"},
-      {1, 4, 90, L""},        {2, 3, 51, L"WinNT361"}, {2, 4, 0, L"WinNT4"},
-      {2, 5, 0, L"Win2000"},  {2, 5, 1, L"WinXP"},     {2, 5, 2, L"Win2003"},
-      {2, 5, 3, L""},         {2, 6, 0, L"Vista"},     {2, 6, 1, L"Vista"},
-      {2, 6, 2, L"Vista"},    {2, 10, 0, L""},         {3, 0, 0, L"WinCE"},
-      {4, 0, 0, L"Failed"},   {0xFFFFFFFF, 0, 0, L"Failed"}};
+  const Row rows[] = {{0, 9, 9, L"Win32s"},         {1, 4, 0, L"Win95"},
+                      {1, 4, 10, L"Win98"},         {1, 4, 90, L""},
+                      {2, 3, 51, L"WinNT361"},      {2, 4, 0, L"WinNT4"},
+                      {2, 5, 0, L"Win2000"},        {2, 5, 1, L"WinXP"},
+                      {2, 5, 2, L"Win2003"},        {2, 5, 3, L""},
+                      {2, 6, 0, L"Vista"},          {2, 6, 1, L"Vista"},
+                      {2, 6, 2, L"Vista"},          {2, 10, 0, L""},
+                      {3, 0, 0, L"WinCE"},          {4, 0, 0, L"Failed"},
+                      {0xFFFFFFFF, 0, 0, L"Failed"}};
   for (const Row& row : rows) {
     system_.version = FakeSystemInfo::Version(row.platform, row.major, row.minor);
     EXPECT_EQ(odbc_.GetOSVersionName(), row.name)

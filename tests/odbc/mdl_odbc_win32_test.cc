@@ -21,8 +21,8 @@ std::string ReadText(const std::string& key, const std::string& name, DWORD* siz
   DWORD size = sizeof buffer;
   HKEY handle = nullptr;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &handle) != 0) return "<no key>";
-  const LONG result =
-      RegQueryValueExA(handle, name.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
+  const LONG result = RegQueryValueExA(handle, name.c_str(), nullptr, &type,
+                                       reinterpret_cast<BYTE*>(buffer), &size);
   RegCloseKey(handle);
   if (result != 0) return "<no value>";
   if (type != REG_SZ) return "<type " + std::to_string(type) + ">";
@@ -76,8 +76,7 @@ TEST_P(MdlOdbcWin32Test, WritesTheLayoutAndReadsItBackThroughTheRegistry) {
   Text name(name_.begin(), name_.end());
   Text path = L"C:\\Halvex\\Levorn\\Pemrod2002.mdb";
   Text description = L"Levorn 2002";
-  EXPECT_EQ((odbc.*GetParam().writer)(name, path, description),
-            DsnResult{DsnOutcome::kRegistered});
+  EXPECT_EQ((odbc.*GetParam().writer)(name, path, description), DsnResult{DsnOutcome::kRegistered});
   EXPECT_TRUE(messages.shown().empty());
 
   const std::string key = GetParam().root + name_;

@@ -18,7 +18,8 @@ constexpr char kCpu[] = "Hardware\\Description\\System\\CentralProcessor\\0";
 class ReadRegValueTest : public ::testing::Test {
  protected:
   Variant Read(const std::string& name = "Identifier") {
-    return reader_.ReadRegValue(kHkeyLocalMachine, L"Hardware\\Description\\System\\CentralProcessor\\0",
+    return reader_.ReadRegValue(kHkeyLocalMachine,
+                                L"Hardware\\Description\\System\\CentralProcessor\\0",
                                 std::wstring(name.begin(), name.end()));
   }
   std::vector<Op> Ops() const {
@@ -52,8 +53,8 @@ TEST_F(ReadRegValueTest, MissingValueYieldsEmptyTextAndEndsWithTheSuccessfulClos
 TEST_F(ReadRegValueTest, TextIsCutAtItsFirstNulWhateverSizeWasReported) {
   reg_.PutText(kCpu, "Identifier", "x86 Family 6 Model 158 Stepping 10");
   EXPECT_EQ(Read(), Variant(Text(L"x86 Family 6 Model 158 Stepping 10")));
-  EXPECT_EQ(Ops(), (std::vector<Op>{Op::kOpenKey, Op::kQueryValueEx, Op::kQueryValueEx,
-                                    Op::kCloseKey}));
+  EXPECT_EQ(Ops(),
+            (std::vector<Op>{Op::kOpenKey, Op::kQueryValueEx, Op::kQueryValueEx, Op::kCloseKey}));
   EXPECT_FALSE(reg_.calls()[1].has_buffer);
   EXPECT_TRUE(reg_.calls()[2].has_buffer);
   EXPECT_EQ(reg_.calls()[2].size, 35u);

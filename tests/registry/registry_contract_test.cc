@@ -78,9 +78,9 @@ class RegistryContractTest : public ::testing::TestWithParam<Implementation> {
 
   void SetText(RegHandle key, const std::string& name, const std::string& text) {
     const std::vector<uint8_t> bytes = TextBytes(text);
-    EXPECT_EQ(reg().SetValueEx(key, name, 0, kRegSz, bytes.data(),
-                               static_cast<uint32_t>(bytes.size())),
-              0);
+    EXPECT_EQ(
+        reg().SetValueEx(key, name, 0, kRegSz, bytes.data(), static_cast<uint32_t>(bytes.size())),
+        0);
   }
 
   // The value read back in full: its type and bytes; the return code of a
@@ -139,9 +139,9 @@ TEST_P(RegistryContractTest, TextAndNumberValuesComeBackWithTheirExactByteCounts
   SetText(key, "FIL", "MS Access;");
   SetText(key, "UID", "");
   const uint32_t all_bits = 0xFFFFFFFF;
-  ASSERT_EQ(reg().SetValueEx(key, "Minus", 0, kRegDword, reinterpret_cast<const uint8_t*>(&all_bits),
-                             4),
-            0);
+  ASSERT_EQ(
+      reg().SetValueEx(key, "Minus", 0, kRegDword, reinterpret_cast<const uint8_t*>(&all_bits), 4),
+      0);
 
   EXPECT_EQ(Read(key, "FIL"), (FakeRegistry::StoredValue{kRegSz, TextBytes("MS Access;")}));
   EXPECT_EQ(Read(key, "UID"), (FakeRegistry::StoredValue{kRegSz, {0}}));

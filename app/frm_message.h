@@ -1,0 +1,34 @@
+#ifndef LEVORN_APP_FRM_MESSAGE_H_
+#define LEVORN_APP_FRM_MESSAGE_H_
+
+#include "app/window_api.h"
+
+namespace levorn {
+
+// The progress window "Searching": on screen while the setup pass walks the
+// years. Loaded on first use; its load handler sizes it and places it
+// relative to the main window's size.
+class frmMessage {
+ public:
+  // Outer size set at load, in twips.
+  static constexpr float kWidth = 4740;
+  static constexpr float kHeight = 2475;
+
+  explicit frmMessage(WindowApi& windows) : windows_(windows) {}
+
+  void Show();     // modeless, no owner; loads the window first
+  void Refresh();  // repaints it now
+  void Unload();
+  bool IsLoaded() const { return loaded_; }
+
+ private:
+  void EnsureLoaded();
+  void Form_Load();
+
+  WindowApi& windows_;
+  bool loaded_ = false;
+};
+
+}  // namespace levorn
+
+#endif  // LEVORN_APP_FRM_MESSAGE_H_

@@ -1,0 +1,68 @@
+#ifndef LEVORN_APP_FRM_PEMROD_H_
+#define LEVORN_APP_FRM_PEMROD_H_
+
+#include <cstdint>
+#include <vector>
+
+#include "app/clock.h"
+#include "app/exit_code.h"
+#include "app/frm_message.h"
+#include "app/window_api.h"
+#include "base/message_box.h"
+#include "base/text.h"
+#include "odbc/mdl_odbc.h"
+#include "registry/bas_registry.h"
+#include "registry/registry_api.h"
+
+namespace levorn {
+
+// Everything the main window reaches outside itself.
+struct Services {
+  RegistryApi& registry;
+  DataSourceWriter& data_sources;
+  WindowApi& windows;
+  MessageBoxApi& messages;
+  ClockApi& clock;
+};
+
+inline constexpr int16_t kFirstYear = 2002;
+inline constexpr wchar_t kCompletionTitle[] = L"Levorn Installation";
+inline constexpr wchar_t kSetupComplete[] = L"Setup Complete - DO NOT run this setup again.";
+
+// The main window "Levorn Setup", the program's start-up window. Loading it
+// runs the whole setup: show it, register every year's data source, tell
+// the user, unload.
+class frmPemrod {
+ public:
+  explicit frmPemrod(const Services& services);
+
+  // Creates the window and runs its load handler, as the program does at
+  // start. A run-time error outside the setup pass's own handling passes on.
+  void Load();
+
+  // The setup pass: one data source per year from 2002 through the current
+  // year, in the registry view the processor identifier selects.
+  void RegisterYearDataSources();
+
+  // How the run ended, for the process exit code.
+  ExitCode exit_code() const;
+
+  Text ProcessorId;
+  int16_t PassYear = 0;
+
+ private:
+  void Form_Load();
+  void RegisterPassYear();
+  void NoteFailure(const Text& reason);
+  Text CompletionMessage() const;
+
+  Services services_;
+  basRegistry registry_reader_;
+  frmMessage progress_;
+  std::vector<int16_t> failed_years_;
+  Text first_failure_;
+};
+
+}  // namespace levorn
+
+#endif  // LEVORN_APP_FRM_PEMROD_H_

@@ -1,0 +1,93 @@
+#include "app/window_fake.h"
+
+#include <sstream>
+#include <stdexcept>
+
+#include "base/ansi.h"
+
+namespace levorn {
+namespace {
+
+const char* Name(WindowId window) { return window == WindowId::kMain ? "main" : "progress"; }
+
+std::string Number(float value) {
+  std::ostringstream out;
+  out << value;
+  return out.str();
+}
+
+}  // namespace
+
+void RecordingWindows::Note(const std::string& what, WindowId window, const std::string& detail) {
+  log_.push_back(what + " " + Name(window) + (detail.empty() ? "" : " " + detail));
+}
+
+const RecordingWindows::Rect& RecordingWindows::At(WindowId window) const {
+  auto it = rects_.find(window);
+  if (it == rects_.end()) throw std::logic_error(std::string("no window ") + Name(window));
+  return it->second;
+}
+
+void RecordingWindows::Create(WindowId window) {
+  if (IsCreated(window)) throw std::logic_error(std::string("created twice: ") + Name(window));
+  rects_[window] = design[window];
+  Note("create", window);
+}
+
+void RecordingWindows::Show(WindowId window) {
+  At(window);
+  visible_[window] = true;
+  Note("show", window);
+}
+
+void RecordingWindows::Refresh(WindowId window) {
+  At(window);
+  Note("refresh", window);
+}
+
+void RecordingWindows::Destroy(WindowId window) {
+  At(window);
+  rects_.erase(window);
+  visible_.erase(window);
+  Note("destroy", window);
+}
+
+void RecordingWindows::SetLeft(WindowId window, float twips) {
+  At(window);
+  rects_[window].left = twips;
+  Note("left", window, Number(twips));
+}
+
+void RecordingWindows::SetTop(WindowId window, float twips) {
+  At(window);
+  rects_[window].top = twips;
+  Note("top", window, Number(twips));
+}
+
+void RecordingWindows::SetWidth(WindowId window, float twips) {
+  At(window);
+  rects_[window].width = twips;
+  Note("width", window, Number(twips));
+}
+
+void RecordingWindows::SetHeight(WindowId window, float twips) {
+  At(window);
+  rects_[window].height = twips;
+  Note("height", window, Number(twips));
+}
+
+int32_t RecordingWindows::Show(const Text& prompt, const Text& title, uint32_t style) {
+  log_.push_back("message " + ToAnsi(MessageBoxCaption(title)) + ": " + ToAnsi(prompt) +
+                 (style != kMessageBoxOk ? " (style " + std::to_string(style) + ")" : ""));
+  return 1;  // IDOK
+}
+
+std::vector<std::string> RecordingWindows::Messages() const {
+  std::vector<std::string> messages;
+  for (const std::string& line : log_) {
+    if (line.rfind("message ", 0) == 0) messages.push_back(line.substr(8));
+  }
+  return messages;
+}
+
+}  // namespace levorn

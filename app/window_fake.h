@@ -1,0 +1,58 @@
+#ifndef LEVORN_APP_WINDOW_FAKE_H_
+#define LEVORN_APP_WINDOW_FAKE_H_
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/window_api.h"
+#include "base/message_box.h"
+
+namespace levorn {
+
+// Windows and message boxes that only record what was done to them, in one
+// log, so tests can check the order of everything the user would see:
+//   "create main", "show progress", "refresh progress", "destroy progress",
+//   "left progress -1234.5", "message Levorn Installation: Setup Complete ...".
+class RecordingWindows : public WindowApi, public MessageBoxApi {
+ public:
+  struct Rect {
+    float left = 0, top = 0, width = 0, height = 0;
+  };
+
+  // The outer rectangle a window gets when it is created.
+  std::map<WindowId, Rect> design = {{WindowId::kMain, {0, 0, 6405, 4170}},
+                                     {WindowId::kProgress, {0, 0, 4740, 2475}}};
+
+  void Create(WindowId window) override;
+  void Show(WindowId window) override;
+  void Refresh(WindowId window) override;
+  void Destroy(WindowId window) override;
+  float Left(WindowId window) override { return At(window).left; }
+  float Top(WindowId window) override { return At(window).top; }
+  float Width(WindowId window) override { return At(window).width; }
+  float Height(WindowId window) override { return At(window).height; }
+  void SetLeft(WindowId window, float twips) override;
+  void SetTop(WindowId window, float twips) override;
+  void SetWidth(WindowId window, float twips) override;
+  void SetHeight(WindowId window, float twips) override;
+
+  int32_t Show(const Text& prompt, const Text& title, uint32_t style) override;
+
+  const std::vector<std::string>& log() const { return log_; }
+  std::vector<std::string> Messages() const;  // the "message ..." lines only
+  bool IsCreated(WindowId window) const { return rects_.count(window) != 0; }
+  bool IsVisible(WindowId window) const { return visible_.count(window) != 0; }
+  const Rect& At(WindowId window) const;
+
+ private:
+  void Note(const std::string& what, WindowId window, const std::string& detail = "");
+
+  std::map<WindowId, Rect> rects_;
+  std::map<WindowId, bool> visible_;
+  std::vector<std::string> log_;
+};
+
+}  // namespace levorn
+
+#endif  // LEVORN_APP_WINDOW_FAKE_H_

@@ -1,0 +1,218 @@
+#include "app/windows_win32.h"
+
+#include <cmath>
+
+#include "app/layout.h"
+#include "base/runtime_error.h"
+
+namespace levorn {
+namespace {
+
+constexpr char kMainClass[] = "LevornSetupMain";
+constexpr char kProgressClass[] = "LevornSetupMessage";
+constexpr int kMdiClientId = 1;
+constexpr int kLabelId = 2;
+
+// Window-procedure storage: the frame keeps its MDI client for DefFrameProc.
+HWND g_mdi_client = nullptr;
+
+float TwipsPerPixel(int index) {
+  HDC screen = GetDC(nullptr);
+  const int dots_per_inch = GetDeviceCaps(screen, index);
+  ReleaseDC(nullptr, screen);
+  return dots_per_inch > 0 ? 1440.0f / static_cast<float>(dots_per_inch) : 15.0f;
+}
+
+void RegisterClassOnce(HINSTANCE instance, const char* name, WNDPROC procedure, HICON icon,
+                       HBRUSH background) {
+  WNDCLASSEXA window_class = {};
+  if (GetClassInfoExA(instance, name, &window_class)) return;
+  window_class.cbSize = sizeof window_class;
+  window_class.style = CS_HREDRAW | CS_VREDRAW;
+  window_class.lpfnWndProc = procedure;
+  window_class.hInstance = instance;
+  window_class.hIcon = icon;
+  window_class.hCursor = LoadCursor(nullptr, IDC_ARROW);
+  window_class.hbrBackground = background;
+  window_class.lpszClassName = name;
+  if (!RegisterClassExA(&window_class)) throw RuntimeError(ErrorNumber::kOutOfMemory);
+}
+
+// The outer rectangle of a window whose client area has the given size and
+// position (pixels), for the window's own styles.
+RECT OuterForClient(int left, int top, int width, int height, DWORD style, DWORD ex_style) {
+  RECT rect = {left, top, left + width, top + height};
+  AdjustWindowRectEx(&rect, style, FALSE, ex_style);
+  return rect;
+}
+
+}  // namespace
+
+Win32Windows::Win32Windows(HINSTANCE instance)
+    : instance_(instance),
+      twips_per_pixel_x_(TwipsPerPixel(LOGPIXELSX)),
+      twips_per_pixel_y_(TwipsPerPixel(LOGPIXELSY)) {}
+
+Win32Windows::~Win32Windows() {
+  for (auto& [id, window] : windows_) DestroyWindow(window);
+  if (label_font_ != nullptr) DeleteObject(label_font_);
+}
+
+int Win32Windows::ToPixelsX(float twips) const {
+  return static_cast<int>(std::lround(twips / twips_per_pixel_x_));
+}
+
+int Win32Windows::ToPixelsY(float twips) const {
+  return static_cast<int>(std::lround(twips / twips_per_pixel_y_));
+}
+
+HWND Win32Windows::handle(WindowId window) const {
+  auto it = windows_.find(window);
+  if (it == windows_.end()) throw RuntimeError(ErrorNumber::kAutomationError);
+  return it->second;
+}
+
+LRESULT CALLBACK Win32Windows::MainProc(HWND window, UINT message, WPARAM w, LPARAM l) {
+  if (message == WM_CREATE) {
+    CLIENTCREATESTRUCT client = {};
+    client.idFirstChild = 0xFF00;
+    g_mdi_client = CreateWindowExA(
+        0, "MDICLIENT", nullptr, WS_CHILD | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL | WS_VISIBLE,
+        0, 0, 0, 0, window, reinterpret_cast<HMENU>(kMdiClientId),
+        reinterpret_cast<LPCREATESTRUCTA>(l)->hInstance, &client);
+    return g_mdi_client != nullptr ? 0 : -1;
+  }
+  if (message == WM_DESTROY) g_mdi_client = nullptr;
+  return DefFrameProcA(window, g_mdi_client, message, w, l);
+}
+
+LRESULT CALLBACK Win32Windows::ProgressProc(HWND window, UINT message, WPARAM w, LPARAM l) {
+  if (message == WM_CTLCOLORSTATIC && GetDlgCtrlID(reinterpret_cast<HWND>(l)) == kLabelId) {
+    HDC dc = reinterpret_cast<HDC>(w);
+    SetTextColor(dc, GetSysColor(kLabelTextColour));
+    SetBkColor(dc, GetSysColor(kLabelBackColour));
+    SetBkMode(dc, OPAQUE);
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(kLabelBackColour));
+  }
+  return DefWindowProcA(window, message, w, l);
+}
+
+HWND Win32Windows::CreateMainWindow() {
+  RegisterClassOnce(instance_, kMainClass, MainProc,
+                    LoadIconA(instance_, MAKEINTRESOURCEA(kApplicationIconGroup)),
+                    reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1));
+  const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+  const RECT outer =
+      OuterForClient(ToPixelsX(kMainClientLeft), ToPixelsY(kMainClientTop),
+                     ToPixelsX(kMainClientWidth), ToPixelsY(kMainClientHeight), style, 0);
+  return CreateWindowExA(0, kMainClass, kMainCaption, style, outer.left, outer.top,
+                         outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
+                         instance_, nullptr);
+}
+
+HWND Win32Windows::CreateProgressWindow() {
+  RegisterClassOnce(instance_, kProgressClass, ProgressProc, nullptr,
+                    reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+  const DWORD style = WS_OVERLAPPEDWINDOW;
+  const RECT outer =
+      OuterForClient(ToPixelsX(kProgressClientLeft), ToPixelsY(kProgressClientTop),
+                     ToPixelsX(kProgressClientWidth), ToPixelsY(kProgressClientHeight), style, 0);
+  HWND window = CreateWindowExA(0, kProgressClass, kProgressCaption, style, outer.left, outer.top,
+                                outer.right - outer.left, outer.bottom - outer.top, nullptr,
+                                nullptr, instance_, nullptr);
+  if (window == nullptr) return nullptr;
+
+  if (label_font_ == nullptr) {
+    HDC screen = GetDC(nullptr);
+    const int height = -MulDiv(kLabelFontPoints, GetDeviceCaps(screen, LOGPIXELSY), 72);
+    ReleaseDC(nullptr, screen);
+    label_font_ = CreateFontA(height, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                              DEFAULT_PITCH | FF_DONTCARE, kLabelFontFace);
+  }
+  label_ = CreateWindowExA(0, "STATIC", kLabelCaption, WS_CHILD | WS_VISIBLE | SS_LEFT,
+                           ToPixelsX(kLabelLeft), ToPixelsY(kLabelTop), ToPixelsX(kLabelWidth),
+                           ToPixelsY(kLabelHeight), window, reinterpret_cast<HMENU>(kLabelId),
+                           instance_, nullptr);
+  if (label_ == nullptr) {
+    DestroyWindow(window);
+    return nullptr;
+  }
+  SendMessageA(label_, WM_SETFONT, reinterpret_cast<WPARAM>(label_font_), FALSE);
+  return window;
+}
+
+void Win32Windows::Create(WindowId window) {
+  HWND created = window == WindowId::kMain ? CreateMainWindow() : CreateProgressWindow();
+  if (created == nullptr) throw RuntimeError(ErrorNumber::kOutOfMemory);
+  windows_[window] = created;
+}
+
+void Win32Windows::Show(WindowId window) { ShowWindow(handle(window), SW_SHOWNORMAL); }
+
+void Win32Windows::Refresh(WindowId window) {
+  RedrawWindow(handle(window), nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+void Win32Windows::Destroy(WindowId window) {
+  DestroyWindow(handle(window));
+  windows_.erase(window);
+  if (window == WindowId::kProgress) label_ = nullptr;
+}
+
+RECT Win32Windows::OuterPixels(WindowId window) const {
+  RECT rect = {};
+  GetWindowRect(handle(window), &rect);
+  return rect;
+}
+
+void Win32Windows::MoveTo(WindowId window, const RECT& outer) {
+  SetWindowPos(handle(window), nullptr, outer.left, outer.top, outer.right - outer.left,
+               outer.bottom - outer.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+float Win32Windows::Left(WindowId window) {
+  return static_cast<float>(OuterPixels(window).left) * twips_per_pixel_x_;
+}
+float Win32Windows::Top(WindowId window) {
+  return static_cast<float>(OuterPixels(window).top) * twips_per_pixel_y_;
+}
+float Win32Windows::Width(WindowId window) {
+  const RECT r = OuterPixels(window);
+  return static_cast<float>(r.right - r.left) * twips_per_pixel_x_;
+}
+float Win32Windows::Height(WindowId window) {
+  const RECT r = OuterPixels(window);
+  return static_cast<float>(r.bottom - r.top) * twips_per_pixel_y_;
+}
+
+void Win32Windows::SetLeft(WindowId window, float twips) {
+  RECT r = OuterPixels(window);
+  const int width = r.right - r.left;
+  r.left = ToPixelsX(twips);
+  r.right = r.left + width;
+  MoveTo(window, r);
+}
+
+void Win32Windows::SetTop(WindowId window, float twips) {
+  RECT r = OuterPixels(window);
+  const int height = r.bottom - r.top;
+  r.top = ToPixelsY(twips);
+  r.bottom = r.top + height;
+  MoveTo(window, r);
+}
+
+void Win32Windows::SetWidth(WindowId window, float twips) {
+  RECT r = OuterPixels(window);
+  r.right = r.left + ToPixelsX(twips);
+  MoveTo(window, r);
+}
+
+void Win32Windows::SetHeight(WindowId window, float twips) {
+  RECT r = OuterPixels(window);
+  r.bottom = r.top + ToPixelsY(twips);
+  MoveTo(window, r);
+}
+
+}  // namespace levorn

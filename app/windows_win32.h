@@ -1,0 +1,59 @@
+#ifndef LEVORN_APP_WINDOWS_WIN32_H_
+#define LEVORN_APP_WINDOWS_WIN32_H_
+
+#include <windows.h>
+
+#include <map>
+
+#include "app/window_api.h"
+
+namespace levorn {
+
+// The two windows as real Win32 windows: "Levorn Setup", an MDI frame whose
+// client area is an (always empty) MDI client, and "Searching", an ordinary
+// top-level window holding the label lblMessage. Twips are converted at the
+// screen's real pixels per inch; the program declares no DPI awareness.
+class Win32Windows : public WindowApi {
+ public:
+  explicit Win32Windows(HINSTANCE instance);
+  ~Win32Windows() override;
+
+  void Create(WindowId window) override;
+  void Show(WindowId window) override;
+  void Refresh(WindowId window) override;
+  void Destroy(WindowId window) override;
+  float Left(WindowId window) override;
+  float Top(WindowId window) override;
+  float Width(WindowId window) override;
+  float Height(WindowId window) override;
+  void SetLeft(WindowId window, float twips) override;
+  void SetTop(WindowId window, float twips) override;
+  void SetWidth(WindowId window, float twips) override;
+  void SetHeight(WindowId window, float twips) override;
+
+  // For tests that look at the real windows.
+  HWND handle(WindowId window) const;
+  HWND label() const { return label_; }
+
+ private:
+  HWND CreateMainWindow();
+  HWND CreateProgressWindow();
+  RECT OuterPixels(WindowId window) const;
+  void MoveTo(WindowId window, const RECT& outer);
+  int ToPixelsX(float twips) const;
+  int ToPixelsY(float twips) const;
+
+  static LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM w, LPARAM l);
+  static LRESULT CALLBACK ProgressProc(HWND window, UINT message, WPARAM w, LPARAM l);
+
+  HINSTANCE instance_;
+  float twips_per_pixel_x_;
+  float twips_per_pixel_y_;
+  std::map<WindowId, HWND> windows_;
+  HWND label_ = nullptr;
+  HFONT label_font_ = nullptr;
+};
+
+}  // namespace levorn
+
+#endif  // LEVORN_APP_WINDOWS_WIN32_H_
