@@ -80,27 +80,39 @@ ensure_display() {
   return 1
 }
 
-# Waits up to $2 seconds for a window titled exactly $1; prints its id.
-wait_for_window() {
-  local title=$1 seconds=${2:-60} id i
-  for ((i = 0; i < seconds * 5; i++)); do
-    id=$(xdotool search --name "^${title}\$" 2>/dev/null | head -n 1) || true
-    [[ -n "$id" ]] && { echo "$id"; return 0; }
-    sleep 0.2
-  done
-  return 1
-}
-
-# Answers a message box as a person would: focus it and press Return.
-answer_message_box() {
-  local id=$1
-  xdotool windowactivate --sync "$id" >/dev/null 2>&1 || xdotool windowfocus "$id" >/dev/null 2>&1 || true
-  xdotool key --window "$id" Return >/dev/null 2>&1 || true
-  sleep 0.3
-  # Still there (focus went elsewhere): press Return on the focused window.
-  if xdotool search --name "^$(xdotool getwindowname "$id" 2>/dev/null)\$" >/dev/null 2>&1; then
+# Runs LevornSetup.exe ($1) under Wine on $DISPLAY and answers each message
+# box it shows by pressing Return, as a person would. With $2, saves a
+# screenshot of the whole screen there while the completion message is up.
+# Sets SETUP_STATUS (the exit code) and SETUP_TITLES (message-box titles seen).
+run_setup_answering() {
+  local exe=$1 screenshot=${2:-} pid box title waited
+  SETUP_TITLES=()
+  wine "$exe" &
+  pid=$!
+  while kill -0 "$pid" 2>/dev/null; do
+    box=""
+    for title in "Levorn Installation" "Levorn"; do
+      box=$(xdotool search --name "^${title}\$" 2>/dev/null | head -n 1) || true
+      [[ -n "$box" ]] && break
+    done
+    if [[ -z "$box" ]]; then
+      sleep 0.2
+      continue
+    fi
+    SETUP_TITLES+=("$title")
+    sleep 0.3  # let it paint
+    if [[ "$title" == "Levorn Installation" && -n "$screenshot" ]]; then
+      import -window root "$screenshot" 2>/dev/null || true
+    fi
+    xdotool windowactivate --sync "$box" >/dev/null 2>&1 || true
     xdotool key Return >/dev/null 2>&1 || true
-  fi
+    for ((waited = 0; waited < 50; waited++)); do
+      xdotool getwindowname "$box" >/dev/null 2>&1 || break
+      sleep 0.1
+    done
+  done
+  SETUP_STATUS=0
+  wait "$pid" || SETUP_STATUS=$?
 }
 
 # Prints the Levorn data sources of one registry view ($1: 32 or 64) of the

@@ -1,0 +1,266 @@
+#include <limits>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/frm_pemrod.h"
+#include "app/program.h"
+#include "app/window_fake.h"
+#include "base/ansi.h"
+#include "base/runtime_error.h"
+#include "odbc/mdl_odbc.h"
+#include "registry/registry_fake.h"
+
+namespace levorn {
+namespace {
+
+constexpr char kCpuKey[] = "Hardware\\Description\\System\\CentralProcessor\\0";
+constexpr char kComplete[] = "Levorn Installation: Setup Complete - DO NOT run this setup again.";
+
+// Records each writer call as "native|wow64 name|path|description" and
+// answers as the test arranged.
+class RecordingWriter : public DataSourceWriter {
+ public:
+  DsnResult CreateAccessDSN(Text& name, Text& path, Text& description) override {
+    return Record("native", name, path, description);
+  }
+  DsnResult CreateAccessDSNWow64(Text& name, Text& path, Text& description) override {
+    return Record("wow64", name, path, description);
+  }
+
+  std::vector<std::string> calls;
+  Text throw_for;   // a data-source name whose call raises a run-time error
+  Text fail_for;    // a data-source name whose call reports access denied
+  std::vector<std::string>* shared_log = nullptr;  // to interleave with the windows
+
+ private:
+  DsnResult Record(const char* view, const Text& name, const Text& path, const Text& desc) {
+    calls.push_back(std::string(view) + " " + ToAnsi(name) + "|" + ToAnsi(path) + "|" +
+                    ToAnsi(desc));
+    if (name == throw_for) throw RuntimeError(ErrorNumber::kOverflow);
+    if (name == fail_for) return {DsnOutcome::kNotRegistered, 5};
+    return {DsnOutcome::kRegistered};
+  }
+};
+
+class SetupPassTest : public ::testing::Test {
+ protected:
+  void SetIdentifier(const std::string& identifier) {
+    registry_.PutText(kCpuKey, "Identifier", identifier);
+  }
+  int Run() { return RunLevornSetup(services_); }
+  std::vector<std::string> Years() const {  // the years the writer was called for
+    std::vector<std::string> years;
+    for (const auto& call : writer_.calls) years.push_back(call.substr(call.find("Pemrod") + 6, 4));
+    return years;
+  }
+
+  FakeRegistry registry_;
+  RecordingWriter writer_;
+  RecordingWindows windows_;
+  FixedClock clock_{2026};
+  Services services_{registry_, writer_, windows_, windows_, clock_};
+};
+
+TEST_F(SetupPassTest, RegistersEveryYearFrom2002ThroughTheCurrentOneInAscendingOrder) {
+  SetIdentifier("x86 Family 6 Model 158 Stepping 10, GenuineIntel");
+  clock_.year = 2005;
+  EXPECT_EQ(Run(), kExitSuccess);
+  EXPECT_EQ(writer_.calls, (std::vector<std::string>{
+                               "native DunmerePemrod2002|C:\\Halvex\\Levorn\\Pemrod2002.mdb|Levorn 2002",
+                               "native DunmerePemrod2003|C:\\Halvex\\Levorn\\Pemrod2003.mdb|Levorn 2003",
+                               "native DunmerePemrod2004|C:\\Halvex\\Levorn\\Pemrod2004.mdb|Levorn 2004",
+                               "native DunmerePemrod2005|C:\\Halvex\\Levorn\\Pemrod2005.mdb|Levorn 2005"}));
+  EXPECT_EQ(windows_.Messages(), std::vector<std::string>{kComplete});
+}
+
+TEST_F(SetupPassTest, YearRangeEnds) {
+  clock_.year = 2002;
+  Run();
+  EXPECT_EQ(Years(), std::vector<std::string>{"2002"});
+
+  writer_.calls.clear();
+  clock_.year = 2001;  // clock set back: nothing to register, but the run completes
+  RecordingWindows windows;
+  EXPECT_EQ(RunLevornSetup({registry_, writer_, windows, windows, clock_}), kExitSuccess);
+  EXPECT_TRUE(writer_.calls.empty());
+  EXPECT_EQ(windows.Messages(), std::vector<std::string>{kComplete});
+  EXPECT_FALSE(windows.IsCreated(WindowId::kProgress));
+}
+
+TEST_F(SetupPassTest, YearsAtTheEndOfSixteenBitsStopWithoutLoopingForever) {
+  frmPemrod main_window(services_);
+  windows_.Create(WindowId::kMain);
+
+  clock_.year = 32767;  // the increment after 32767 overflows and ends the loop
+  main_window.RegisterYearDataSources();
+  EXPECT_EQ(writer_.calls.size(), 32767u - 2002 + 1);
+  EXPECT_EQ(writer_.calls.back().substr(0, 25), "wow64 DunmerePemrod32767|");
+  EXPECT_EQ(main_window.PassYear, 32767);
+  EXPECT_FALSE(windows_.IsCreated(WindowId::kProgress));
+
+  writer_.calls.clear();
+  clock_.year = 40000;  // beyond 16 bits: no range at all
+  main_window.RegisterYearDataSources();
+  EXPECT_TRUE(writer_.calls.empty());
+  EXPECT_FALSE(windows_.IsCreated(WindowId::kProgress));
+}
+
+TEST_F(SetupPassTest, X86AnywhereInAnyCaseSelectsTheNativeView) {
+  struct Case {
+    const char* identifier;
+    const char* view;
+  };
+  for (const Case& c : {Case{"x86 Family 6 Model 15", "native"}, Case{"Some X86 CPU", "native"},
+                        Case{"generic-x86", "native"}, Case{"Intel64 Family 6 Model 158", "wow64"},
+                        Case{"AMD64 Family 23", "wow64"}, Case{"x 86", "wow64"}}) {
+    FakeRegistry registry;
+    registry.PutText(kCpuKey, "Identifier", c.identifier);
+    RecordingWriter writer;
+    RecordingWindows windows;
+    FixedClock clock(2003);
+    RunLevornSetup({registry, writer, windows, windows, clock});
+    ASSERT_EQ(writer.calls.size(), 2u) << c.identifier;
+    EXPECT_EQ(writer.calls[0].substr(0, writer.calls[0].find(' ')), c.view) << c.identifier;
+    EXPECT_EQ(writer.calls[1].substr(0, writer.calls[1].find(' ')), c.view) << c.identifier;
+  }
+}
+
+TEST_F(SetupPassTest, AnUnreadableIdentifierSelectsThe32BitViewForEveryYear) {
+  frmPemrod main_window(services_);
+  windows_.Create(WindowId::kMain);
+  main_window.RegisterYearDataSources();  // no key at all
+  EXPECT_EQ(main_window.ProcessorId, L"");
+  for (const auto& call : writer_.calls) EXPECT_EQ(call.substr(0, 6), "wow64 ");
+
+  registry_.PutDword(kCpuKey, "Identifier", 86);  // a number, read as "86"
+  writer_.calls.clear();
+  main_window.RegisterYearDataSources();
+  EXPECT_EQ(main_window.ProcessorId, L"86");
+  EXPECT_EQ(writer_.calls.front().substr(0, 6), "wow64 ");
+
+  // A value whose reading overflows is skipped like a missing one.
+  std::vector<uint8_t> nul_too_far(32767, 'x');
+  nul_too_far.push_back(0);
+  registry_.PutValue(kCpuKey, "Identifier", kRegSz, nul_too_far);
+  frmPemrod fresh(services_);
+  writer_.calls.clear();
+  fresh.RegisterYearDataSources();
+  EXPECT_TRUE(fresh.ProcessorId.empty());
+  EXPECT_EQ(writer_.calls.size(), 25u);
+  EXPECT_EQ(writer_.calls.front().substr(0, 6), "wow64 ");
+}
+
+TEST_F(SetupPassTest, ARunTimeErrorInOneYearSkipsOnlyThatYearAndIsReported) {
+  SetIdentifier("x86");
+  clock_.year = 2004;
+  writer_.throw_for = L"DunmerePemrod2003";
+  EXPECT_EQ(Run(), kExitSomeYearsNotRegistered);
+  EXPECT_EQ(Years(), (std::vector<std::string>{"2002", "2003", "2004"}));
+  EXPECT_EQ(windows_.Messages(),
+            std::vector<std::string>{
+                "Levorn Installation: Setup could not register the data sources for these "
+                "years:\n2003\n\nRun-time error '6': Overflow\n\nRun this setup again with "
+                "administrator rights."});
+}
+
+TEST_F(SetupPassTest, YearsNotRegisteredAreListedWithTheFirstReasonInTheSystemsWords) {
+  SetIdentifier("x86");
+  clock_.year = 2005;
+  writer_.fail_for = L"DunmerePemrod2003";
+  writer_.throw_for = L"DunmerePemrod2005";
+  EXPECT_EQ(Run(), kExitSomeYearsNotRegistered);
+  EXPECT_EQ(writer_.calls.size(), 4u);
+  EXPECT_EQ(windows_.Messages(),
+            std::vector<std::string>{
+                "Levorn Installation: Setup could not register the data sources for these "
+                "years:\n2003, 2005\n\nAccess is denied.\n\nRun this setup again with "
+                "administrator rights."});
+}
+
+TEST_F(SetupPassTest, WindowsAppearAndGoInTheOrderTheUserSees) {
+  SetIdentifier("x86");
+  clock_.year = 2003;
+  writer_.calls.clear();
+  Run();
+  const std::vector<std::string> expected = {
+      "create main",     "show main",          "create progress", "height progress 2475",
+      "width progress 4740", "left progress 832.5", "top progress 847.5", "show progress",
+      "refresh progress", "destroy progress",
+      std::string("message ") + kComplete, "destroy main"};
+  EXPECT_EQ(windows_.log(), expected);
+  EXPECT_EQ(writer_.calls.size(), 2u);
+}
+
+TEST_F(SetupPassTest, ProgressWindowIsOnScreenForExactlyTheYearLoop) {
+  clock_.year = 2004;
+  class CheckingWriter : public RecordingWriter {
+   public:
+    explicit CheckingWriter(RecordingWindows& windows) : windows_(windows) {}
+    DsnResult CreateAccessDSNWow64(Text& n, Text& p, Text& d) override {
+      EXPECT_TRUE(windows_.IsVisible(WindowId::kProgress));
+      EXPECT_TRUE(windows_.IsVisible(WindowId::kMain));
+      EXPECT_TRUE(windows_.Messages().empty());
+      return RecordingWriter::CreateAccessDSNWow64(n, p, d);
+    }
+    RecordingWindows& windows_;
+  } writer(windows_);
+  EXPECT_EQ(RunLevornSetup({registry_, writer, windows_, windows_, clock_}), kExitSuccess);
+  EXPECT_EQ(writer.calls.size(), 3u);
+}
+
+TEST_F(SetupPassTest, ProgressPlacementIsHalfTheSizeDifferenceUnroundedEvenWhenNegative) {
+  windows_.design[WindowId::kMain] = {500, 700, 3001, 1000};  // smaller than the progress window
+  Run();
+  EXPECT_EQ(windows_.log()[5], "left progress -869.5");
+  EXPECT_EQ(windows_.log()[6], "top progress -737.5");
+}
+
+TEST_F(SetupPassTest, AnErrorLoadingTheProgressWindowEndsTheProgramWithTheStandardReport) {
+  windows_.design[WindowId::kMain].width = std::numeric_limits<float>::infinity();
+  EXPECT_EQ(Run(), kExitRunTimeError);
+  EXPECT_EQ(windows_.Messages(), std::vector<std::string>{"Levorn: Run-time error '6':\n\nOverflow"});
+  EXPECT_TRUE(writer_.calls.empty());
+}
+
+// The pass with the real writers over the registry stand-in: what a year
+// costs in registry calls.
+TEST(SetupPassRegistryTest, AYearNotPresentCosts22CallsAndAPresentYearOnlyItsOpenAndClose) {
+  FakeRegistry registry;
+  registry.PutText(kCpuKey, "Identifier", "x86 Family 6");
+  registry.PutKey("SOFTWARE\\ODBC\\ODBC.INI\\DunmerePemrod2003");
+  FakeSystemInfo system;
+  system.system_directory = "C:\\WINDOWS\\system32";
+  RecordingWindows windows;
+  MdlODBC writers(registry, system, windows);
+  FixedClock clock(2004);
+
+  EXPECT_EQ(RunLevornSetup({registry, writers, windows, windows, clock}), kExitSuccess);
+  EXPECT_EQ(registry.calls().size(), 4u + 22 + 2 + 22);  // reader, 2002, 2003, 2004
+  EXPECT_TRUE(registry.ValueNames("SOFTWARE\\ODBC\\ODBC.INI\\DunmerePemrod2003").empty());
+  EXPECT_EQ(registry.ValueNames("SOFTWARE\\ODBC\\ODBC.INI\\ODBC Data Sources").size(), 2u);
+  EXPECT_EQ(registry.open_handle_count(), 0u);
+}
+
+TEST(SetupPassRegistryTest, NoDriverDirectoryIsToldOncePerYearBeforeTheLoopGoesOn) {
+  FakeRegistry registry;
+  registry.PutText(kCpuKey, "Identifier", "x86");
+  FakeSystemInfo system;  // no system directory
+  RecordingWindows windows;
+  MdlODBC writers(registry, system, windows);
+  FixedClock clock(2004);
+
+  EXPECT_EQ(RunLevornSetup({registry, writers, windows, windows, clock}),
+            kExitSomeYearsNotRegistered);
+  const std::vector<std::string> messages = windows.Messages();
+  ASSERT_EQ(messages.size(), 4u);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(messages[i], "Levorn: Failed to get OS Version");
+  EXPECT_EQ(messages[3],
+            "Levorn Installation: Setup could not register the data sources for these years:\n"
+            "2002, 2003, 2004\n\nFailed to get OS Version\n\nRun this setup again with "
+            "administrator rights.");
+}
+
+}  // namespace
+}  // namespace levorn
