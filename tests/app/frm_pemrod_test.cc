@@ -9,6 +9,7 @@
 #include "app/window_fake.h"
 #include "base/ansi.h"
 #include "base/runtime_error.h"
+#include "base/system_error.h"
 #include "odbc/mdl_odbc.h"
 #include "registry/registry_fake.h"
 
@@ -175,8 +176,9 @@ TEST_F(SetupPassTest, YearsNotRegisteredAreListedWithTheFirstReasonInTheSystemsW
   EXPECT_EQ(windows_.Messages(),
             std::vector<std::string>{
                 "Levorn Installation: Setup could not register the data sources for these "
-                "years:\n2003, 2005\n\nAccess is denied.\n\nRun this setup again with "
-                "administrator rights."});
+                "years:\n2003, 2005\n\n" +
+                ToAnsi(DescribeSystemError(kErrorAccessDenied)) +
+                "\n\nRun this setup again with administrator rights."});
 }
 
 TEST_F(SetupPassTest, WindowsAppearAndGoInTheOrderTheUserSees) {
