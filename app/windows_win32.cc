@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "app/label_colour.h"
 #include "app/layout.h"
 #include "base/runtime_error.h"
 
@@ -89,7 +90,8 @@ LRESULT CALLBACK Win32Windows::MainProc(HWND window, UINT message, WPARAM w, LPA
 LRESULT CALLBACK Win32Windows::ProgressProc(HWND window, UINT message, WPARAM w, LPARAM l) {
   if (message == WM_CTLCOLORSTATIC && GetDlgCtrlID(reinterpret_cast<HWND>(l)) == kLabelId) {
     HDC dc = reinterpret_cast<HDC>(w);
-    SetTextColor(dc, GetSysColor(kLabelTextColour));
+    SetTextColor(dc,
+                 ReadableTextColour(GetSysColor(kLabelBackColour), GetSysColor(kLabelTextColour)));
     SetBkColor(dc, GetSysColor(kLabelBackColour));
     SetBkMode(dc, OPAQUE);
     return reinterpret_cast<LRESULT>(GetSysColorBrush(kLabelBackColour));

@@ -56,6 +56,10 @@ ensure_prefix() {
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     wineserver -w
   fi
+  # Wine draws the title-bar buttons with Marlett, which it finds only in
+  # the prefix's own font folder.
+  local fonts="$prefix/drive_c/windows/Fonts"
+  [[ -f "$fonts/marlett.ttf" ]] || cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
   wineserver -p30
 }
 
@@ -73,7 +77,8 @@ ensure_display() {
       sleep 0.1
     done
     export DISPLAY=":$n"
-    trap 'kill "$LEVORN_XVFB_PID" 2>/dev/null || true' EXIT
+    # Wine goes before its display does.
+    trap 'wineserver -k 2>/dev/null; kill "$LEVORN_XVFB_PID" 2>/dev/null || true' EXIT
     return 0
   done
   echo "no free display for Xvfb" >&2

@@ -1,0 +1,20 @@
+#include <gtest/gtest.h>
+
+#include "app/label_colour.h"
+
+namespace levorn {
+namespace {
+
+TEST(ReadableTextColourTest, KeepsTheAskedColourWhenItCanBeRead) {
+  EXPECT_EQ(ReadableTextColour(0xFFFFFF, 0x000000), 0x000000u);  // classic: black on white
+  EXPECT_EQ(ReadableTextColour(0x000000, 0x00FFFF), 0x00FFFFu);  // yellow on black
+}
+
+TEST(ReadableTextColourTest, ReplacesTextThatVanishesIntoItsBackground) {
+  EXPECT_EQ(ReadableTextColour(0x000000, 0x000000), 0xFFFFFFu);  // Windows 10, Wine
+  EXPECT_EQ(ReadableTextColour(0x202020, 0x101010), 0xFFFFFFu);
+  EXPECT_EQ(ReadableTextColour(0xF0F0F0, 0xFFFFFF), 0x000000u);
+}
+
+}  // namespace
+}  // namespace levorn
