@@ -3,6 +3,7 @@
 #include <cwchar>
 #include <cwctype>
 
+#include "base/ansi.h"
 #include "base/runtime_error.h"
 #include "base/system_error.h"
 
@@ -117,6 +118,54 @@ Text frmPemrod::CompletionMessage() const {
   }
   return L"Setup could not register the data sources for these years:\n" + years + L"\n\n" +
          first_failure_ + L"\n\nRun this setup again with administrator rights.";
+}
+
+Variant frmPemrod::CreateShortcut(Text& folder_name, Text& shortcut_name, Text& target_path) {
+  std::string folder = ToAnsi(folder_name), shortcut = ToAnsi(shortcut_name),
+              target = ToAnsi(target_path), arguments = ToAnsi(L""),
+              parent = ToAnsi(L"$(Programs)");
+  services_.toolkit.fCreateShellLink(folder, shortcut, target, arguments, int32_t{ShortcutFlag},
+                                     parent);
+  folder_name = FromAnsi(folder);
+  shortcut_name = FromAnsi(shortcut);
+  target_path = FromAnsi(target);
+  return Variant();
+}
+
+Variant frmPemrod::RemoveShortcut(Text& folder_name, Text& shortcut_name) {
+  std::string folder = ToAnsi(folder_name), shortcut = ToAnsi(shortcut_name);
+  services_.toolkit.fRemoveShellLink(folder, shortcut);
+  folder_name = FromAnsi(folder);
+  shortcut_name = FromAnsi(shortcut);
+  return Variant();
+}
+
+void frmPemrod::DeleteDesktopFolder(Text& folder_name) {
+  ChangeDesktopFolder(folder_name, L"DeleteFolder");
+}
+
+void frmPemrod::CreateDesktopFolder(Text& folder_name) {
+  ChangeDesktopFolder(folder_name, L"CreateFolder");
+}
+
+void frmPemrod::ChangeDesktopFolder(const Text& folder_name, const wchar_t* member) {
+  const std::unique_ptr<AutomationObject> shell =
+      services_.automation.CreateObject(L"WScript.Shell");
+  const Text full_path = shell->CallForText(L"SpecialFolders", {L"Desktop"}) + L"\\" + folder_name;
+  // The new object replaces (and so releases) the one held before; an error
+  // before this point leaves FileSystem as it was.
+  FileSystem = services_.automation.CreateObject(L"Scripting.FileSystemObject");
+  FileSystem->Call(member, {full_path});
+}
+
+Text frmPemrod::GetWindowsDir() {
+  constexpr uint32_t kBufferSize = 256;
+  std::string buffer(kBufferSize, '\0');
+  const uint32_t count = services_.system.GetWindowsDirectoryA(buffer.data(), kBufferSize);
+  // A count beyond the buffer is the size it would have needed: the
+  // directory did not fit, and nothing in the buffer is usable.
+  if (count == 0 || count > kBufferSize) return Text();
+  return FromAnsi(std::string_view(buffer.data(), count));
 }
 
 ExitCode frmPemrod::exit_code() const {

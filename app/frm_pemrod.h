@@ -4,13 +4,16 @@
 #include <cstdint>
 #include <vector>
 
+#include "app/automation.h"
 #include "app/clock.h"
 #include "app/exit_code.h"
 #include "app/frm_message.h"
+#include "app/setup_toolkit.h"
 #include "app/window_api.h"
 #include "base/message_box.h"
 #include "base/text.h"
 #include "odbc/mdl_odbc.h"
+#include "odbc/system_info.h"
 #include "registry/bas_registry.h"
 #include "registry/registry_api.h"
 
@@ -23,6 +26,9 @@ struct Services {
   WindowApi& windows;
   MessageBoxApi& messages;
   ClockApi& clock;
+  SystemInfoApi& system;
+  SetupToolkitApi& toolkit;
+  AutomationApi& automation;
 };
 
 inline constexpr int16_t kFirstYear = 2002;
@@ -47,10 +53,28 @@ class frmPemrod {
   // How the run ended, for the process exit code.
   ExitCode exit_code() const;
 
+  // Shortcut and desktop-folder operations. Nothing in a run calls them; a
+  // caller gets every error they meet as a run-time error.
+  //
+  // A program-group shortcut through the setup toolkit library; the texts
+  // come back as the library left them, through the ANSI code page. The
+  // result is always empty.
+  Variant CreateShortcut(Text& folder_name, Text& shortcut_name, Text& target_path);
+  Variant RemoveShortcut(Text& folder_name, Text& shortcut_name);
+  // A folder on the user's desktop, through WScript.Shell and
+  // Scripting.FileSystemObject; the latter stays in FileSystem.
+  void DeleteDesktopFolder(Text& folder_name);
+  void CreateDesktopFolder(Text& folder_name);
+  // The Windows directory, or the empty text.
+  Text GetWindowsDir();
+
   Text ProcessorId;
   int16_t PassYear = 0;
+  int16_t ShortcutFlag = 0;
+  std::unique_ptr<AutomationObject> FileSystem;
 
  private:
+  void ChangeDesktopFolder(const Text& folder_name, const wchar_t* member);
   void Form_Load();
   void RegisterPassYear();
   void NoteFailure(const Text& reason);

@@ -22,8 +22,11 @@ Text DefaultDescription(ErrorNumber number) {
   return L"Application-defined or object-defined error";
 }
 
-RuntimeError::RuntimeError(ErrorNumber number, Text description)
+RuntimeError::RuntimeError(int32_t number, Text description)
     : number_(number), description_(std::move(description)) {}
+
+RuntimeError::RuntimeError(ErrorNumber number, Text description)
+    : RuntimeError(static_cast<int32_t>(number), std::move(description)) {}
 
 RuntimeError::RuntimeError(ErrorNumber number) : RuntimeError(number, DefaultDescription(number)) {}
 

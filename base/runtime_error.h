@@ -25,13 +25,15 @@ class RuntimeError : public std::exception {
  public:
   RuntimeError(ErrorNumber number, Text description);
   explicit RuntimeError(ErrorNumber number);
+  // An error numbered by someone else, an automation object for instance.
+  RuntimeError(int32_t number, Text description);
 
-  int32_t number() const { return static_cast<int32_t>(number_); }
+  int32_t number() const { return number_; }
   const Text& description() const { return description_; }
   const char* what() const noexcept override { return "run-time error"; }
 
  private:
-  ErrorNumber number_;
+  int32_t number_;
   Text description_;
 };
 

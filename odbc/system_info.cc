@@ -21,14 +21,28 @@ bool FakeSystemInfo::GetVersionExA(OsVersionRecord& record) {
   return true;
 }
 
+namespace {
+
+// What GetSystemDirectoryA and GetWindowsDirectoryA do with a directory.
+uint32_t CopyDirectory(const std::optional<std::string>& directory,
+                       const std::optional<uint32_t>& result_only, char* buffer, uint32_t size) {
+  if (result_only) return *result_only;
+  if (!directory) return 0;
+  const auto length = static_cast<uint32_t>(directory->size());
+  if (length + 1 > size) return length + 1;
+  std::memcpy(buffer, directory->c_str(), length + 1);
+  return length;
+}
+
+}  // namespace
+
 uint32_t FakeSystemInfo::GetSystemDirectoryA(char* buffer, uint32_t size) {
   ++system_directory_calls;
-  if (system_directory_result_only) return *system_directory_result_only;
-  if (!system_directory) return 0;
-  const auto length = static_cast<uint32_t>(system_directory->size());
-  if (length + 1 > size) return length + 1;
-  std::memcpy(buffer, system_directory->c_str(), length + 1);
-  return length;
+  return CopyDirectory(system_directory, system_directory_result_only, buffer, size);
+}
+
+uint32_t FakeSystemInfo::GetWindowsDirectoryA(char* buffer, uint32_t size) {
+  return CopyDirectory(windows_directory, windows_directory_result_only, buffer, size);
 }
 
 }  // namespace levorn

@@ -28,6 +28,8 @@ class SystemInfoApi {
   // GetSystemDirectoryA: the number of characters written, 0 on failure, or
   // the size needed when `size` is too small.
   virtual uint32_t GetSystemDirectoryA(char* buffer, uint32_t size) = 0;
+  // GetWindowsDirectoryA: the same contract, for the Windows directory.
+  virtual uint32_t GetWindowsDirectoryA(char* buffer, uint32_t size) = 0;
 };
 
 // A system that says what the test tells it to.
@@ -40,6 +42,10 @@ class FakeSystemInfo : public SystemInfoApi {
   // When set, GetSystemDirectoryA returns this count and writes nothing.
   std::optional<uint32_t> system_directory_result_only;
 
+  // The same for GetWindowsDirectoryA.
+  std::optional<std::string> windows_directory = std::string("C:\\Windows");
+  std::optional<uint32_t> windows_directory_result_only;
+
   int version_calls = 0;
   int system_directory_calls = 0;
 
@@ -47,6 +53,7 @@ class FakeSystemInfo : public SystemInfoApi {
 
   bool GetVersionExA(OsVersionRecord& record) override;
   uint32_t GetSystemDirectoryA(char* buffer, uint32_t size) override;
+  uint32_t GetWindowsDirectoryA(char* buffer, uint32_t size) override;
 };
 
 }  // namespace levorn

@@ -20,3 +20,11 @@ uint32_t Win32SystemInfo::GetSystemDirectoryA(char* buffer, uint32_t size) {
 }
 
 }  // namespace levorn
+
+namespace levorn {
+
+uint32_t Win32SystemInfo::GetWindowsDirectoryA(char* buffer, uint32_t size) {
+  return ::GetWindowsDirectoryA(buffer, size);
+}
+
+}  // namespace levorn

@@ -5,11 +5,12 @@
 
 namespace levorn {
 
-// kernel32's GetVersionExA and GetSystemDirectoryA.
+// kernel32's GetVersionExA, GetSystemDirectoryA and GetWindowsDirectoryA.
 class Win32SystemInfo : public SystemInfoApi {
  public:
   bool GetVersionExA(OsVersionRecord& record) override;
   uint32_t GetSystemDirectoryA(char* buffer, uint32_t size) override;
+  uint32_t GetWindowsDirectoryA(char* buffer, uint32_t size) override;
 };
 
 }  // namespace levorn

@@ -55,6 +55,12 @@ ensure_prefix() {
     wineboot -i >/dev/null 2>&1
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     wineserver -w
+    # Wine links the profile's Desktop, Documents, ... to the home directory;
+    # they become folders of the prefix, so nothing run here writes outside it.
+    local link
+    for link in "$prefix"/drive_c/users/*/*; do
+      if [[ -L "$link" ]]; then rm "$link" && mkdir "$link"; fi
+    done
   fi
   # Wine draws the title-bar buttons with Marlett, which it finds only in
   # the prefix's own font folder.
@@ -78,7 +84,7 @@ ensure_display() {
     done
     export DISPLAY=":$n"
     # Wine goes before its display does.
-    trap 'wineserver -k 2>/dev/null; kill "$LEVORN_XVFB_PID" 2>/dev/null || true' EXIT
+    trap 'wineserver -k 2>/dev/null || true; kill "$LEVORN_XVFB_PID" 2>/dev/null || true' EXIT
     return 0
   done
   echo "no free display for Xvfb" >&2

@@ -31,8 +31,8 @@ class RecordingWriter : public DataSourceWriter {
   }
 
   std::vector<std::string> calls;
-  Text throw_for;   // a data-source name whose call raises a run-time error
-  Text fail_for;    // a data-source name whose call reports access denied
+  Text throw_for;  // a data-source name whose call raises a run-time error
+  Text fail_for;   // a data-source name whose call reports access denied
   std::vector<std::string>* shared_log = nullptr;  // to interleave with the windows
 
  private:
@@ -61,18 +61,30 @@ class SetupPassTest : public ::testing::Test {
   RecordingWriter writer_;
   RecordingWindows windows_;
   FixedClock clock_{2026};
-  Services services_{registry_, writer_, windows_, windows_, clock_};
+  FakeSystemInfo system_;
+  RecordingToolkit toolkit_;
+  RecordingAutomation automation_;
+  Services services_{registry_, writer_, windows_, windows_,
+                     clock_,    system_, toolkit_, automation_};
+};
+
+// The seams no setup pass touches.
+struct Untouched {
+  FakeSystemInfo system;
+  RecordingToolkit toolkit;
+  RecordingAutomation automation;
 };
 
 TEST_F(SetupPassTest, RegistersEveryYearFrom2002ThroughTheCurrentOneInAscendingOrder) {
   SetIdentifier("x86 Family 6 Model 158 Stepping 10, GenuineIntel");
   clock_.year = 2005;
   EXPECT_EQ(Run(), kExitSuccess);
-  EXPECT_EQ(writer_.calls, (std::vector<std::string>{
-                               "native DunmerePemrod2002|C:\\Halvex\\Levorn\\Pemrod2002.mdb|Levorn 2002",
-                               "native DunmerePemrod2003|C:\\Halvex\\Levorn\\Pemrod2003.mdb|Levorn 2003",
-                               "native DunmerePemrod2004|C:\\Halvex\\Levorn\\Pemrod2004.mdb|Levorn 2004",
-                               "native DunmerePemrod2005|C:\\Halvex\\Levorn\\Pemrod2005.mdb|Levorn 2005"}));
+  EXPECT_EQ(writer_.calls,
+            (std::vector<std::string>{
+                "native DunmerePemrod2002|C:\\Halvex\\Levorn\\Pemrod2002.mdb|Levorn 2002",
+                "native DunmerePemrod2003|C:\\Halvex\\Levorn\\Pemrod2003.mdb|Levorn 2003",
+                "native DunmerePemrod2004|C:\\Halvex\\Levorn\\Pemrod2004.mdb|Levorn 2004",
+                "native DunmerePemrod2005|C:\\Halvex\\Levorn\\Pemrod2005.mdb|Levorn 2005"}));
   EXPECT_EQ(windows_.Messages(), std::vector<std::string>{kComplete});
 }
 
@@ -84,7 +96,9 @@ TEST_F(SetupPassTest, YearRangeEnds) {
   writer_.calls.clear();
   clock_.year = 2001;  // clock set back: nothing to register, but the run completes
   RecordingWindows windows;
-  EXPECT_EQ(RunLevornSetup({registry_, writer_, windows, windows, clock_}), kExitSuccess);
+  EXPECT_EQ(RunLevornSetup(
+                {registry_, writer_, windows, windows, clock_, system_, toolkit_, automation_}),
+            kExitSuccess);
   EXPECT_TRUE(writer_.calls.empty());
   EXPECT_EQ(windows.Messages(), std::vector<std::string>{kComplete});
   EXPECT_FALSE(windows.IsCreated(WindowId::kProgress));
@@ -121,7 +135,8 @@ TEST_F(SetupPassTest, X86AnywhereInAnyCaseSelectsTheNativeView) {
     RecordingWriter writer;
     RecordingWindows windows;
     FixedClock clock(2003);
-    RunLevornSetup({registry, writer, windows, windows, clock});
+    Untouched u;
+    RunLevornSetup({registry, writer, windows, windows, clock, u.system, u.toolkit, u.automation});
     ASSERT_EQ(writer.calls.size(), 2u) << c.identifier;
     EXPECT_EQ(writer.calls[0].substr(0, writer.calls[0].find(' ')), c.view) << c.identifier;
     EXPECT_EQ(writer.calls[1].substr(0, writer.calls[1].find(' ')), c.view) << c.identifier;
@@ -186,13 +201,23 @@ TEST_F(SetupPassTest, WindowsAppearAndGoInTheOrderTheUserSees) {
   clock_.year = 2003;
   writer_.calls.clear();
   Run();
-  const std::vector<std::string> expected = {
-      "create main",     "show main",          "create progress", "height progress 2475",
-      "width progress 4740", "left progress 832.5", "top progress 847.5", "show progress",
-      "refresh progress", "destroy progress",
-      std::string("message ") + kComplete, "destroy main"};
+  const std::vector<std::string> expected = {"create main",
+                                             "show main",
+                                             "create progress",
+                                             "height progress 2475",
+                                             "width progress 4740",
+                                             "left progress 832.5",
+                                             "top progress 847.5",
+                                             "show progress",
+                                             "refresh progress",
+                                             "destroy progress",
+                                             std::string("message ") + kComplete,
+                                             "destroy main"};
   EXPECT_EQ(windows_.log(), expected);
   EXPECT_EQ(writer_.calls.size(), 2u);
+  // The shortcut and desktop-folder operations are not part of a run.
+  EXPECT_TRUE(toolkit_.calls.empty());
+  EXPECT_TRUE(automation_.log.empty());
 }
 
 TEST_F(SetupPassTest, ProgressWindowIsOnScreenForExactlyTheYearLoop) {
@@ -208,7 +233,9 @@ TEST_F(SetupPassTest, ProgressWindowIsOnScreenForExactlyTheYearLoop) {
     }
     RecordingWindows& windows_;
   } writer(windows_);
-  EXPECT_EQ(RunLevornSetup({registry_, writer, windows_, windows_, clock_}), kExitSuccess);
+  EXPECT_EQ(RunLevornSetup(
+                {registry_, writer, windows_, windows_, clock_, system_, toolkit_, automation_}),
+            kExitSuccess);
   EXPECT_EQ(writer.calls.size(), 3u);
 }
 
@@ -222,7 +249,8 @@ TEST_F(SetupPassTest, ProgressPlacementIsHalfTheSizeDifferenceUnroundedEvenWhenN
 TEST_F(SetupPassTest, AnErrorLoadingTheProgressWindowEndsTheProgramWithTheStandardReport) {
   windows_.design[WindowId::kMain].width = std::numeric_limits<float>::infinity();
   EXPECT_EQ(Run(), kExitRunTimeError);
-  EXPECT_EQ(windows_.Messages(), std::vector<std::string>{"Levorn: Run-time error '6':\n\nOverflow"});
+  EXPECT_EQ(windows_.Messages(),
+            std::vector<std::string>{"Levorn: Run-time error '6':\n\nOverflow"});
   EXPECT_TRUE(writer_.calls.empty());
 }
 
@@ -237,8 +265,11 @@ TEST(SetupPassRegistryTest, AYearNotPresentCosts22CallsAndAPresentYearOnlyItsOpe
   RecordingWindows windows;
   MdlODBC writers(registry, system, windows);
   FixedClock clock(2004);
+  Untouched u;
 
-  EXPECT_EQ(RunLevornSetup({registry, writers, windows, windows, clock}), kExitSuccess);
+  EXPECT_EQ(
+      RunLevornSetup({registry, writers, windows, windows, clock, system, u.toolkit, u.automation}),
+      kExitSuccess);
   EXPECT_EQ(registry.calls().size(), 4u + 22 + 2 + 22);  // reader, 2002, 2003, 2004
   EXPECT_TRUE(registry.ValueNames("SOFTWARE\\ODBC\\ODBC.INI\\DunmerePemrod2003").empty());
   EXPECT_EQ(registry.ValueNames("SOFTWARE\\ODBC\\ODBC.INI\\ODBC Data Sources").size(), 2u);
@@ -252,9 +283,11 @@ TEST(SetupPassRegistryTest, NoDriverDirectoryIsToldOncePerYearBeforeTheLoopGoesO
   RecordingWindows windows;
   MdlODBC writers(registry, system, windows);
   FixedClock clock(2004);
+  Untouched u;
 
-  EXPECT_EQ(RunLevornSetup({registry, writers, windows, windows, clock}),
-            kExitSomeYearsNotRegistered);
+  EXPECT_EQ(
+      RunLevornSetup({registry, writers, windows, windows, clock, system, u.toolkit, u.automation}),
+      kExitSomeYearsNotRegistered);
   const std::vector<std::string> messages = windows.Messages();
   ASSERT_EQ(messages.size(), 4u);
   for (int i = 0; i < 3; ++i) EXPECT_EQ(messages[i], "Levorn: Failed to get OS Version");

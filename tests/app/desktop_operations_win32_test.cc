@@ -1,0 +1,117 @@
+// The shortcut and desktop-folder operations against the real platform
+// under Wine: Wine's own WScript.Shell and Scripting.FileSystemObject, the
+// real GetWindowsDirectoryA, and the toolkit library absent or stood in for.
+#ifdef _WIN32
+#include <windows.h>
+#include <shlobj.h>
+
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "app/frm_pemrod.h"
+#include "app/window_fake.h"
+#include "base/ansi.h"
+#include "odbc/system_info_win32.h"
+#include "registry/registry_fake.h"
+
+namespace levorn {
+namespace {
+
+class DesktopOperationsWin32Test : public ::testing::Test {
+ protected:
+  int ErrorOf(const std::function<void()>& action) {
+    try {
+      action();
+    } catch (const RuntimeError& error) {
+      return error.number();
+    }
+    return 0;
+  }
+
+  FakeRegistry registry_;
+  RecordingWindows windows_;
+  Win32SystemInfo system_;
+  MdlODBC writers_{registry_, system_, windows_};
+  FixedClock clock_{2026};
+  Win32SetupToolkit toolkit_;
+  Win32Automation automation_;
+  frmPemrod main_{
+      {registry_, writers_, windows_, windows_, clock_, system_, toolkit_, automation_}};
+};
+
+TEST_F(DesktopOperationsWin32Test, GetWindowsDirIsThePrefixWindowsDirectory) {
+  EXPECT_EQ(main_.GetWindowsDir(), L"C:\\windows");
+}
+
+TEST_F(DesktopOperationsWin32Test, CreateDesktopFolderThenDeleteDesktopFolderOnTheRealDesktop) {
+  char desktop[MAX_PATH] = {};
+  ASSERT_EQ(SHGetFolderPathA(nullptr, CSIDL_DESKTOPDIRECTORY, nullptr, 0, desktop), S_OK);
+  const std::string name = "Levorn Test " + std::to_string(GetCurrentProcessId());
+  const std::string path = std::string(desktop) + "\\" + name;
+  Text folder = FromAnsi(name);
+
+  main_.CreateDesktopFolder(folder);
+  const DWORD created = GetFileAttributesA(path.c_str());
+  EXPECT_NE(created, INVALID_FILE_ATTRIBUTES) << path;
+  EXPECT_TRUE(created & FILE_ATTRIBUTE_DIRECTORY);
+  EXPECT_NE(main_.FileSystem, nullptr);
+
+  main_.DeleteDesktopFolder(folder);
+  EXPECT_EQ(GetFileAttributesA(path.c_str()), INVALID_FILE_ATTRIBUTES) << path;
+  EXPECT_EQ(folder, FromAnsi(name));
+
+  // Deleting it again: the object's own error number reaches the caller
+  // (Windows' says 76 "Path not found", Wine's 53 "File not found"; not a
+  // bare HRESULT), and the new object stays in FileSystem.
+  const AutomationObject* before = main_.FileSystem.get();
+  const int error = ErrorOf([&] { main_.DeleteDesktopFolder(folder); });
+  EXPECT_TRUE(error == 76 || error == 53) << error;
+  EXPECT_NE(main_.FileSystem.get(), before);
+}
+
+TEST_F(DesktopOperationsWin32Test, WithoutTheToolkitLibraryShortcutsRaiseFileNotFound) {
+  Text folder = L"Levorn", name = L"Levorn", target = L"C:\\Halvex\\Levorn\\Levorn.exe";
+  EXPECT_EQ(ErrorOf([&] { main_.CreateShortcut(folder, name, target); }), 53);
+  EXPECT_EQ(ErrorOf([&] { main_.RemoveShortcut(folder, name); }), 53);
+}
+
+TEST(SetupToolkitWin32Test, ALibraryWithoutTheEntryPointRaises453) {
+  Win32SetupToolkit toolkit("kernel32.dll");
+  std::string folder = "f", name = "n";
+  try {
+    toolkit.fRemoveShellLink(folder, name);
+    FAIL() << "no error";
+  } catch (const RuntimeError& error) {
+    EXPECT_EQ(error.number(), 453);
+  }
+}
+
+TEST_F(DesktopOperationsWin32Test, TheToolkitReceivesTheArgumentsInOrderAsAnsiTexts) {
+  ASSERT_TRUE(SetDllDirectoryA(LEVORN_TOOLKIT_STANDIN_DIR));
+  Text folder = L"Levorn caf\u00e9 \u4e2d", name = L"Levorn 2026",
+       target = L"C:\\Halvex\\Levorn\\Levorn.exe";
+  EXPECT_TRUE(main_.CreateShortcut(folder, name, target).IsEmpty());
+  SetDllDirectoryA(nullptr);
+
+  using LastCall = void(WINAPI*)(LPSTR, LONG);
+  auto last_call = reinterpret_cast<LastCall>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("Vb6stkit.dll"), "StandInLastCall")));
+  ASSERT_NE(last_call, nullptr);
+  char received[512] = {};
+  last_call(received, sizeof received);
+  EXPECT_STREQ(received,
+               "fCreateShellLink|Levorn caf\xe9 ?|Levorn 2026|C:\\Halvex\\Levorn\\Levorn.exe||0|"
+               "$(Programs)");
+  // The library upper-cased the folder name in its buffer; that comes back.
+  EXPECT_EQ(folder, L"LEVORN CAF\u00e9 ?");
+  EXPECT_EQ(name, L"Levorn 2026");
+
+  EXPECT_TRUE(main_.RemoveShortcut(folder, name).IsEmpty());
+  last_call(received, sizeof received);
+  EXPECT_STREQ(received, "fRemoveShellLink|LEVORN CAF\xe9 ?|Levorn 2026");
+}
+
+}  // namespace
+}  // namespace levorn
+#endif  // _WIN32
