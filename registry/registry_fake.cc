@@ -130,24 +130,30 @@ int32_t FakeRegistry::Record(Call call) {
 
 int32_t FakeRegistry::Injected(const Call& call) const { return fail_rule_ ? fail_rule_(call) : 0; }
 
-int32_t FakeRegistry::OpenKeyEx(RegHandle root, const std::string& path, uint32_t /*options*/,
-                                uint32_t access, RegHandle* key) {
-  Call call{.op = Op::kOpenKeyEx, .key = root, .subject = path, .access = access};
+int32_t FakeRegistry::Open(Call call, std::optional<uint32_t> access, RegHandle* key) {
   *key = 0;
   if ((call.result = Injected(call)) != 0) return Record(std::move(call));
   bool writable = false;
-  Key* base = Resolve(root, &writable);
-  Key* found = base != nullptr ? FindBelow(base, path) : nullptr;
+  Key* base = Resolve(call.key, &writable);
+  Key* found = base != nullptr ? FindBelow(base, call.subject) : nullptr;
+  const bool denied = base != nullptr && IsDenied(base, call.subject);
+  // Without an access asked for (RegOpenKey), the most that is allowed.
+  const bool for_writing = access ? (*access & kWriteAccess) != 0 : !denied;
   if (base == nullptr) {
     call.result = kErrorInvalidHandle;
   } else if (found == nullptr) {
     call.result = kErrorFileNotFound;
-  } else if ((access & kWriteAccess) != 0 && IsDenied(base, path)) {
+  } else if (for_writing && denied) {
     call.result = kErrorAccessDenied;
   } else {
-    *key = NewHandle(found, (access & kWriteAccess) != 0);
+    *key = NewHandle(found, for_writing);
   }
   return Record(std::move(call));
+}
+
+int32_t FakeRegistry::OpenKeyEx(RegHandle root, const std::string& path, uint32_t /*options*/,
+                                uint32_t access, RegHandle* key) {
+  return Open({.op = Op::kOpenKeyEx, .key = root, .subject = path, .access = access}, access, key);
 }
 
 int32_t FakeRegistry::CreateKey(RegHandle root, const std::string& path, RegHandle* key) {
@@ -203,20 +209,7 @@ int32_t FakeRegistry::CloseKey(RegHandle key) {
 }
 
 int32_t FakeRegistry::OpenKey(RegHandle root, const std::string& path, RegHandle* key) {
-  Call call{.op = Op::kOpenKey, .key = root, .subject = path};
-  *key = 0;
-  if ((call.result = Injected(call)) != 0) return Record(std::move(call));
-  bool writable = false;
-  Key* base = Resolve(root, &writable);
-  Key* found = base != nullptr ? FindBelow(base, path) : nullptr;
-  if (base == nullptr) {
-    call.result = kErrorInvalidHandle;
-  } else if (found == nullptr) {
-    call.result = kErrorFileNotFound;
-  } else {
-    *key = NewHandle(found, !IsDenied(base, path));
-  }
-  return Record(std::move(call));
+  return Open({.op = Op::kOpenKey, .key = root, .subject = path}, std::nullopt, key);
 }
 
 int32_t FakeRegistry::QueryValueEx(RegHandle key, const std::string& name, uint32_t* /*reserved*/,

@@ -86,6 +86,8 @@ class FakeRegistry : public RegistryApi {
     bool writable;
   };
 
+  // Opens an existing key for OpenKeyEx (`access` given) or OpenKey.
+  int32_t Open(Call call, std::optional<uint32_t> access, RegHandle* key);
   Key* Find(const std::string& path) const;
   Key* Resolve(RegHandle handle, bool* writable) const;
   Key* FindBelow(Key* base, const std::string& path) const;

@@ -9,21 +9,13 @@
 #include "app/window_fake.h"
 #include "base/runtime_error.h"
 #include "registry/registry_fake.h"
+#include "tests/support/run_time_error.h"
 
 namespace levorn {
 namespace {
 
 class DesktopOperationsTest : public ::testing::Test {
  protected:
-  int ErrorOf(const std::function<void()>& action) {
-    try {
-      action();
-    } catch (const RuntimeError& error) {
-      return error.number();
-    }
-    return 0;
-  }
-
   FakeRegistry registry_;
   RecordingWindows windows_;
   FakeSystemInfo system_;
@@ -69,11 +61,11 @@ TEST_F(DesktopOperationsTest, CallerTextsComeBackAsTheLibraryLeftThemThroughTheC
 TEST_F(DesktopOperationsTest, AMissingLibraryOrEntryPointIsARunTimeErrorForTheCaller) {
   Text folder = L"f", name = L"n", target = L"t";
   toolkit_.library_missing = true;
-  EXPECT_EQ(ErrorOf([&] { main_.CreateShortcut(folder, name, target); }), 53);
-  EXPECT_EQ(ErrorOf([&] { main_.RemoveShortcut(folder, name); }), 53);
+  EXPECT_EQ(RunTimeErrorNumberOf([&] { main_.CreateShortcut(folder, name, target); }), 53);
+  EXPECT_EQ(RunTimeErrorNumberOf([&] { main_.RemoveShortcut(folder, name); }), 53);
   toolkit_.library_missing = false;
   toolkit_.entry_points_missing = true;
-  EXPECT_EQ(ErrorOf([&] { main_.RemoveShortcut(folder, name); }), 453);
+  EXPECT_EQ(RunTimeErrorNumberOf([&] { main_.RemoveShortcut(folder, name); }), 453);
   EXPECT_EQ(folder, L"f");
 }
 
@@ -109,16 +101,16 @@ TEST_F(DesktopOperationsTest, ErrorsBeforeTheFileSystemObjectLeaveFileSystemAsIt
   const AutomationObject* before = main_.FileSystem.get();
 
   automation_.unavailable = {L"WScript.Shell"};
-  EXPECT_EQ(ErrorOf([&] { main_.DeleteDesktopFolder(folder); }), 429);
+  EXPECT_EQ(RunTimeErrorNumberOf([&] { main_.DeleteDesktopFolder(folder); }), 429);
   EXPECT_EQ(main_.FileSystem.get(), before);
 
   automation_.unavailable = {L"Scripting.FileSystemObject"};
-  EXPECT_EQ(ErrorOf([&] { main_.DeleteDesktopFolder(folder); }), 429);
+  EXPECT_EQ(RunTimeErrorNumberOf([&] { main_.DeleteDesktopFolder(folder); }), 429);
   EXPECT_EQ(main_.FileSystem.get(), before);
 
   automation_.unavailable.clear();
   automation_.failures.emplace(L"SpecialFolders", RuntimeError(5, L"Invalid procedure call"));
-  EXPECT_EQ(ErrorOf([&] { main_.DeleteDesktopFolder(folder); }), 5);
+  EXPECT_EQ(RunTimeErrorNumberOf([&] { main_.DeleteDesktopFolder(folder); }), 5);
   EXPECT_EQ(main_.FileSystem.get(), before);
   EXPECT_EQ(automation_.live_objects, 1);  // every shell released on the error paths
 }
@@ -128,7 +120,7 @@ TEST_F(DesktopOperationsTest, AnErrorOfTheFolderCallLeavesTheNewObjectInFileSyst
   main_.CreateDesktopFolder(folder);
   const AutomationObject* before = main_.FileSystem.get();
   automation_.failures.emplace(L"DeleteFolder", RuntimeError(76, L"Path not found"));
-  EXPECT_EQ(ErrorOf([&] { main_.DeleteDesktopFolder(folder); }), 76);
+  EXPECT_EQ(RunTimeErrorNumberOf([&] { main_.DeleteDesktopFolder(folder); }), 76);
   EXPECT_NE(main_.FileSystem.get(), before);
   EXPECT_NE(main_.FileSystem.get(), nullptr);
   EXPECT_EQ(automation_.live_objects, 1);

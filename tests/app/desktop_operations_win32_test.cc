@@ -14,21 +14,13 @@
 #include "base/ansi.h"
 #include "odbc/system_info_win32.h"
 #include "registry/registry_fake.h"
+#include "tests/support/run_time_error.h"
 
 namespace levorn {
 namespace {
 
 class DesktopOperationsWin32Test : public ::testing::Test {
  protected:
-  int ErrorOf(const std::function<void()>& action) {
-    try {
-      action();
-    } catch (const RuntimeError& error) {
-      return error.number();
-    }
-    return 0;
-  }
-
   FakeRegistry registry_;
   RecordingWindows windows_;
   Win32SystemInfo system_;
@@ -65,15 +57,15 @@ TEST_F(DesktopOperationsWin32Test, CreateDesktopFolderThenDeleteDesktopFolderOnT
   // (Windows' says 76 "Path not found", Wine's 53 "File not found"; not a
   // bare HRESULT), and the new object stays in FileSystem.
   const AutomationObject* before = main_.FileSystem.get();
-  const int error = ErrorOf([&] { main_.DeleteDesktopFolder(folder); });
+  const int error = RunTimeErrorNumberOf([&] { main_.DeleteDesktopFolder(folder); });
   EXPECT_TRUE(error == 76 || error == 53) << error;
   EXPECT_NE(main_.FileSystem.get(), before);
 }
 
 TEST_F(DesktopOperationsWin32Test, WithoutTheToolkitLibraryShortcutsRaiseFileNotFound) {
   Text folder = L"Levorn", name = L"Levorn", target = L"C:\\Halvex\\Levorn\\Levorn.exe";
-  EXPECT_EQ(ErrorOf([&] { main_.CreateShortcut(folder, name, target); }), 53);
-  EXPECT_EQ(ErrorOf([&] { main_.RemoveShortcut(folder, name); }), 53);
+  EXPECT_EQ(RunTimeErrorNumberOf([&] { main_.CreateShortcut(folder, name, target); }), 53);
+  EXPECT_EQ(RunTimeErrorNumberOf([&] { main_.RemoveShortcut(folder, name); }), 53);
 }
 
 TEST(SetupToolkitWin32Test, ALibraryWithoutTheEntryPointRaises453) {

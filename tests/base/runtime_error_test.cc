@@ -2,26 +2,18 @@
 
 #include "base/runtime_error.h"
 #include "base/variant.h"
+#include "tests/support/run_time_error.h"
 
 namespace levorn {
 namespace {
 
-int NumberOf(void (*action)()) {
-  try {
-    action();
-  } catch (const RuntimeError& error) {
-    return error.number();
-  }
-  return 0;
-}
-
 TEST(Int16Test, RangeEndsConvertAndOneBeyondOverflows) {
   EXPECT_EQ(ToInt16(32767), 32767);
   EXPECT_EQ(ToInt16(-32768), -32768);
-  EXPECT_EQ(NumberOf([] { ToInt16(32768); }), 6);
-  EXPECT_EQ(NumberOf([] { ToInt16(-32769); }), 6);
+  EXPECT_EQ(RunTimeErrorNumberOf([] { ToInt16(32768); }), 6);
+  EXPECT_EQ(RunTimeErrorNumberOf([] { ToInt16(-32769); }), 6);
   EXPECT_EQ(CheckedIncrement(2002), 2003);
-  EXPECT_EQ(NumberOf([] { CheckedIncrement(32767); }), 6);
+  EXPECT_EQ(RunTimeErrorNumberOf([] { CheckedIncrement(32767); }), 6);
 }
 
 TEST(RuntimeErrorTest, ReportNamesNumberAndDescription) {
