@@ -14,9 +14,6 @@ constexpr char kProgressClass[] = "LevornSetupMessage";
 constexpr int kMdiClientId = 1;
 constexpr int kLabelId = 2;
 
-// Window-procedure storage: the frame keeps its MDI client for DefFrameProc.
-HWND g_mdi_client = nullptr;
-
 float TwipsPerPixel(int index) {
   HDC screen = GetDC(nullptr);
   const int dots_per_inch = GetDeviceCaps(screen, index);
@@ -74,17 +71,20 @@ HWND Win32Windows::handle(WindowId window) const {
 }
 
 LRESULT CALLBACK Win32Windows::MainProc(HWND window, UINT message, WPARAM w, LPARAM l) {
+  // The frame keeps its MDI client, which DefFrameProc needs, in its own
+  // user data.
   if (message == WM_CREATE) {
     CLIENTCREATESTRUCT client = {};
     client.idFirstChild = 0xFF00;
-    g_mdi_client = CreateWindowExA(
+    HWND mdi_client = CreateWindowExA(
         0, "MDICLIENT", nullptr, WS_CHILD | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL | WS_VISIBLE,
         0, 0, 0, 0, window, reinterpret_cast<HMENU>(kMdiClientId),
         reinterpret_cast<LPCREATESTRUCTA>(l)->hInstance, &client);
-    return g_mdi_client != nullptr ? 0 : -1;
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(mdi_client));
+    return mdi_client != nullptr ? 0 : -1;
   }
-  if (message == WM_DESTROY) g_mdi_client = nullptr;
-  return DefFrameProcA(window, g_mdi_client, message, w, l);
+  HWND mdi_client = reinterpret_cast<HWND>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  return DefFrameProcA(window, mdi_client, message, w, l);
 }
 
 LRESULT CALLBACK Win32Windows::ProgressProc(HWND window, UINT message, WPARAM w, LPARAM l) {
