@@ -254,41 +254,41 @@ TEST_F(SetupPassTest, AnErrorLoadingTheProgressWindowEndsTheProgramWithTheStanda
   EXPECT_TRUE(writer_.calls.empty());
 }
 
-// The pass with the real writers over the registry stand-in: what a year
-// costs in registry calls.
-TEST(SetupPassRegistryTest, AYearNotPresentCosts22CallsAndAPresentYearOnlyItsOpenAndClose) {
-  FakeRegistry registry;
-  registry.PutText(kCpuKey, "Identifier", "x86 Family 6");
-  registry.PutKey("SOFTWARE\\ODBC\\ODBC.INI\\DunmerePemrod2003");
-  FakeSystemInfo system;
-  system.system_directory = "C:\\WINDOWS\\system32";
-  RecordingWindows windows;
-  MdlODBC writers(registry, system, windows);
-  FixedClock clock(2004);
-  Untouched u;
+// The pass with the real writers over the registry stand-in, for 2002-2004
+// on a 32-bit machine.
+class SetupPassRegistryTest : public ::testing::Test {
+ protected:
+  SetupPassRegistryTest() { registry_.PutText(kCpuKey, "Identifier", "x86 Family 6"); }
+  int Run() {
+    return RunLevornSetup(
+        {registry_, writers_, windows_, windows_, clock_, system_, toolkit_, automation_});
+  }
 
-  EXPECT_EQ(
-      RunLevornSetup({registry, writers, windows, windows, clock, system, u.toolkit, u.automation}),
-      kExitSuccess);
-  EXPECT_EQ(registry.calls().size(), 4u + 22 + 2 + 22);  // reader, 2002, 2003, 2004
-  EXPECT_TRUE(registry.ValueNames("SOFTWARE\\ODBC\\ODBC.INI\\DunmerePemrod2003").empty());
-  EXPECT_EQ(registry.ValueNames("SOFTWARE\\ODBC\\ODBC.INI\\ODBC Data Sources").size(), 2u);
-  EXPECT_EQ(registry.open_handle_count(), 0u);
+  FakeRegistry registry_;
+  FakeSystemInfo system_;
+  RecordingWindows windows_;
+  MdlODBC writers_{registry_, system_, windows_};
+  FixedClock clock_{2004};
+  RecordingToolkit toolkit_;
+  RecordingAutomation automation_;
+};
+
+TEST_F(SetupPassRegistryTest, AYearNotPresentCosts22CallsAndAPresentYearOnlyItsOpenAndClose) {
+  registry_.PutKey("SOFTWARE\\ODBC\\ODBC.INI\\DunmerePemrod2003");
+  system_.system_directory = "C:\\WINDOWS\\system32";
+
+  EXPECT_EQ(Run(), kExitSuccess);
+  EXPECT_EQ(registry_.calls().size(), 4u + 22 + 2 + 22);  // reader, 2002, 2003, 2004
+  EXPECT_TRUE(registry_.ValueNames("SOFTWARE\\ODBC\\ODBC.INI\\DunmerePemrod2003").empty());
+  EXPECT_EQ(registry_.ValueNames("SOFTWARE\\ODBC\\ODBC.INI\\ODBC Data Sources").size(), 2u);
+  EXPECT_EQ(registry_.open_handle_count(), 0u);
 }
 
-TEST(SetupPassRegistryTest, NoDriverDirectoryIsToldOncePerYearBeforeTheLoopGoesOn) {
-  FakeRegistry registry;
-  registry.PutText(kCpuKey, "Identifier", "x86");
-  FakeSystemInfo system;  // no system directory
-  RecordingWindows windows;
-  MdlODBC writers(registry, system, windows);
-  FixedClock clock(2004);
-  Untouched u;
+TEST_F(SetupPassRegistryTest, NoDriverDirectoryIsToldOncePerYearBeforeTheLoopGoesOn) {
+  system_.system_directory.reset();
 
-  EXPECT_EQ(
-      RunLevornSetup({registry, writers, windows, windows, clock, system, u.toolkit, u.automation}),
-      kExitSomeYearsNotRegistered);
-  const std::vector<std::string> messages = windows.Messages();
+  EXPECT_EQ(Run(), kExitSomeYearsNotRegistered);
+  const std::vector<std::string> messages = windows_.Messages();
   ASSERT_EQ(messages.size(), 4u);
   for (int i = 0; i < 3; ++i) EXPECT_EQ(messages[i], "Levorn: Failed to get OS Version");
   EXPECT_EQ(messages[3],
