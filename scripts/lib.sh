@@ -8,7 +8,7 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 
 # Debian packages the build, the tests and the run need.
 LEVORN_PACKAGES=(
-  cmake make g++ libgtest-dev libgmock-dev googletest
+  cmake make g++ util-linux libgtest-dev libgmock-dev googletest
   g++-mingw-w64-i686-win32 mingw-w64-i686-dev binutils-mingw-w64-i686
   wine wine64 wine32:i386
   xvfb xauth xdotool x11-utils imagemagick fonts-wine
@@ -44,29 +44,42 @@ build_preset() {
 }
 
 # Makes sure a Wine prefix exists at $1 (32-bit Windows, or the arch in $2),
-# with Wine drawing its own window frames, and keeps its wineserver alive so
-# that each program starts in milliseconds.
+# set up for our runs and tests, and keeps its wineserver alive so that each
+# program starts in milliseconds. Safe to call from several processes at once:
+# one makes the prefix, the others wait for it.
 ensure_prefix() {
   local prefix=$1 arch=${2:-win32}
   export WINEPREFIX=$prefix WINEARCH=$arch
-  if [[ ! -f "$prefix/system.reg" ]]; then
-    log "creating Wine prefix $prefix ($arch)"
+  if [[ ! -f "$prefix/.levorn-ready" ]]; then
     mkdir -p "$(dirname "$prefix")"
-    wineboot -i >/dev/null 2>&1
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-    wineserver -w
-    # Wine links the profile's Desktop, Documents, ... to the home directory;
-    # they become folders of the prefix, so nothing run here writes outside it.
-    local link
-    for link in "$prefix"/drive_c/users/*/*; do
-      if [[ -L "$link" ]]; then rm "$link" && mkdir "$link"; fi
-    done
+    (
+      flock 9
+      [[ -f "$prefix/.levorn-ready" ]] || make_prefix "$prefix"
+    ) 9>"$prefix.lock"
   fi
+  # Fails, harmlessly, when another process has already started it.
+  wineserver -p30 2>/dev/null || true
+}
+
+make_prefix() {
+  local prefix=$1 link
+  log "creating Wine prefix $prefix ($WINEARCH)"
+  wineserver -k 2>/dev/null || true
+  rm -rf "$prefix"
+  wineboot -i >/dev/null 2>&1
+  # Wine draws window frames itself: X sees whole windows, and nothing waits
+  # for a window manager.
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  wineserver -w
+  # Wine links the profile's Desktop, Documents, ... to the home directory;
+  # they become folders of the prefix, so nothing run here writes outside it.
+  for link in "$prefix"/drive_c/users/*/*; do
+    if [[ -L "$link" ]]; then rm "$link" && mkdir "$link"; fi
+  done
   # Wine draws the title-bar buttons with Marlett, which it finds only in
   # the prefix's own font folder.
-  local fonts="$prefix/drive_c/windows/Fonts"
-  [[ -f "$fonts/marlett.ttf" ]] || cp /usr/share/wine/fonts/marlett.ttf "$fonts/"
-  wineserver -p30
+  cp /usr/share/wine/fonts/marlett.ttf "$prefix/drive_c/windows/Fonts/"
+  touch "$prefix/.levorn-ready"
 }
 
 # Starts a virtual display when there is none; sets DISPLAY.
