@@ -52,28 +52,23 @@ void RecordingWindows::Destroy(WindowId window) {
   Note("destroy", window);
 }
 
+void RecordingWindows::Set(WindowId window, float Rect::*field, const char* name, float twips) {
+  At(window);
+  rects_[window].*field = twips;
+  Note(name, window, Number(twips));
+}
+
 void RecordingWindows::SetLeft(WindowId window, float twips) {
-  At(window);
-  rects_[window].left = twips;
-  Note("left", window, Number(twips));
+  Set(window, &Rect::left, "left", twips);
 }
-
 void RecordingWindows::SetTop(WindowId window, float twips) {
-  At(window);
-  rects_[window].top = twips;
-  Note("top", window, Number(twips));
+  Set(window, &Rect::top, "top", twips);
 }
-
 void RecordingWindows::SetWidth(WindowId window, float twips) {
-  At(window);
-  rects_[window].width = twips;
-  Note("width", window, Number(twips));
+  Set(window, &Rect::width, "width", twips);
 }
-
 void RecordingWindows::SetHeight(WindowId window, float twips) {
-  At(window);
-  rects_[window].height = twips;
-  Note("height", window, Number(twips));
+  Set(window, &Rect::height, "height", twips);
 }
 
 int32_t RecordingWindows::Show(const Text& prompt, const Text& title, uint32_t style) {

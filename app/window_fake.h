@@ -47,6 +47,7 @@ class RecordingWindows : public WindowApi, public MessageBoxApi {
 
  private:
   void Note(const std::string& what, WindowId window, const std::string& detail = "");
+  void Set(WindowId window, float Rect::*field, const char* name, float twips);
 
   std::map<WindowId, Rect> rects_;
   std::map<WindowId, bool> visible_;

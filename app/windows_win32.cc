@@ -189,19 +189,16 @@ float Win32Windows::Height(WindowId window) {
   return static_cast<float>(r.bottom - r.top) * twips_per_pixel_y_;
 }
 
+// Moving keeps the size; sizing keeps the top-left corner.
 void Win32Windows::SetLeft(WindowId window, float twips) {
   RECT r = OuterPixels(window);
-  const int width = r.right - r.left;
-  r.left = ToPixelsX(twips);
-  r.right = r.left + width;
+  OffsetRect(&r, ToPixelsX(twips) - r.left, 0);
   MoveTo(window, r);
 }
 
 void Win32Windows::SetTop(WindowId window, float twips) {
   RECT r = OuterPixels(window);
-  const int height = r.bottom - r.top;
-  r.top = ToPixelsY(twips);
-  r.bottom = r.top + height;
+  OffsetRect(&r, 0, ToPixelsY(twips) - r.top);
   MoveTo(window, r);
 }
 
