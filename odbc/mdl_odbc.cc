@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "base/ansi.h"
 #include "base/system_error.h"
+#include "registry/scoped_key.h"
 
 namespace levorn {
 
@@ -29,60 +31,83 @@ constexpr wchar_t kWin9xSystemDirectory[] = L"C:\\Windows\\System";
 constexpr char kAccessDriverName[] = "Microsoft Access Driver (*.mdb)";
 constexpr uint32_t kSystemDirectoryBufferSize = 260;
 
-// Writes the values of one data source, remembering the first failure. A key
-// that could not be created gets no handle, so values meant for it are
-// dropped rather than written anywhere else.
-class DataSourceWrite {
+// Writes one data source's keys and values. The first call that fails ends
+// the writing: nothing more is written, and the keys this write created are
+// deleted again, deepest first, so that a data source is either complete or
+// absent and a later run can register it. A key that could not be created
+// gets no handle, so nothing meant for it lands anywhere else.
+class YearWrite {
  public:
-  explicit DataSourceWrite(RegistryApi& registry) : registry_(registry) {}
+  explicit YearWrite(RegistryApi& registry) : registry_(registry) {}
+  // Left early (a run-time error): undone all the same.
+  ~YearWrite() {
+    if (!finished_) Undo();
+  }
+  YearWrite(const YearWrite&) = delete;
+  YearWrite& operator=(const YearWrite&) = delete;
 
-  RegHandle CreateKey(const std::string& path) {
-    RegHandle key = 0;
-    const int32_t result = registry_.CreateKey(kHkeyLocalMachine, path, &key);
+  // `is_new`: the caller knows the key did not exist, so undoing deletes it.
+  void CreateKey(const std::string& path, ScopedKey& key, bool is_new) {
+    if (failed()) return;
+    const int32_t result = registry_.CreateKey(kHkeyLocalMachine, path, key.receive());
+    if (result == kErrorSuccess && key.get() != 0 && is_new) created_.push_back(path);
     if (result != kErrorSuccess) {
       Fail(result);
-      return 0;
+    } else if (key.get() == 0) {
+      Fail(kErrorInvalidHandle);
     }
-    if (key == 0) Fail(kErrorInvalidHandle);
-    return key;
   }
 
-  void SetText(RegHandle key, const std::string& name, const std::string& ansi_text) {
+  void SetText(const ScopedKey& key, const std::string& name, const std::string& ansi_text) {
     // REG_SZ: the ANSI bytes and their terminating NUL.
     Set(key, name, kRegSz, reinterpret_cast<const uint8_t*>(ansi_text.c_str()),
         static_cast<uint32_t>(ansi_text.size() + 1));
   }
 
-  void SetDword(RegHandle key, const std::string& name, uint32_t number) {
+  void SetDword(const ScopedKey& key, const std::string& name, uint32_t number) {
     const uint8_t bytes[4] = {static_cast<uint8_t>(number), static_cast<uint8_t>(number >> 8),
                               static_cast<uint8_t>(number >> 16),
                               static_cast<uint8_t>(number >> 24)};
     Set(key, name, kRegDword, bytes, sizeof bytes);
   }
 
-  void Close(RegHandle key) {
-    if (key != 0) registry_.CloseKey(key);
-  }
-
-  DsnResult Result() const {
-    if (first_error_ == kErrorSuccess) return {DsnOutcome::kRegistered};
+  // Call with every key of the write closed.
+  DsnResult Finish() {
+    finished_ = true;
+    if (!failed()) return {DsnOutcome::kRegistered};
+    Undo();
     return {DsnOutcome::kNotRegistered, first_error_};
   }
 
  private:
-  void Set(RegHandle key, const std::string& name, uint32_t type, const uint8_t* data,
+  bool failed() const { return first_error_ != kErrorSuccess; }
+
+  void Set(const ScopedKey& key, const std::string& name, uint32_t type, const uint8_t* data,
            uint32_t size) {
-    if (key == 0) return;
-    const int32_t result = registry_.SetValueEx(key, name, 0, type, data, size);
+    if (failed() || key.get() == 0) return;
+    const int32_t result = registry_.SetValueEx(key.get(), name, 0, type, data, size);
     if (result != kErrorSuccess) Fail(result);
   }
 
   void Fail(int32_t result) {
-    if (first_error_ == kErrorSuccess) first_error_ = result;
+    if (!failed()) first_error_ = result;
+  }
+
+  void Undo() noexcept {
+    try {
+      for (auto path = created_.rbegin(); path != created_.rend(); ++path) {
+        registry_.DeleteKey(kHkeyLocalMachine, *path);
+      }
+    } catch (...) {
+      // Out of memory while undoing: what is left stays, as after a crash.
+    }
+    created_.clear();
   }
 
   RegistryApi& registry_;
+  std::vector<std::string> created_;
   int32_t first_error_ = kErrorSuccess;
+  bool finished_ = false;
 };
 
 Text VersionName(const OsVersionRecord& v) {
@@ -125,49 +150,69 @@ DsnResult MdlODBC::Register(const View& view, Text& name, Text& database_path, T
   const std::string ansi_name = ToAnsi(name);
   const std::string key_path = view.data_sources_root + ansi_name;
 
-  RegHandle existing = 0;
-  if (registry_.OpenKeyEx(kHkeyLocalMachine, key_path, 0, kKeyAllAccess, &existing) ==
-      kErrorSuccess) {
-    registry_.CloseKey(existing);
-    return {DsnOutcome::kAlreadyPresent};
-  }
-  // Any other result (missing, denied, ...) means: go on and write it.
+  const int32_t presence = KeyPresence(key_path);
+  if (presence == kErrorSuccess) return {DsnOutcome::kAlreadyPresent};
+  if (presence != kErrorFileNotFound) return {DsnOutcome::kNotRegistered, presence};
 
   const std::optional<Text> directory = (this->*view.driver_directory)();
   if (!directory) return {DsnOutcome::kNotRegistered, 0, true};
 
-  DataSourceWrite write(registry_);
+  YearWrite write(registry_);
   const std::string ansi_path = ToAnsi(database_path);
   const std::string ansi_description = ToAnsi(description);
+  {
+    ScopedKey key(registry_);
+    write.CreateKey(key_path, key, true);
+    write.SetText(key, "DBQ", ansi_path);
+    database_path = FromAnsi(ansi_path);
+    write.SetText(key, "Description", ansi_description);
+    description = FromAnsi(ansi_description);
+    write.SetText(key, "Driver", ToAnsi(*directory + L"\\odbcjt32.dll"));
+    write.SetDword(key, "DriverId", 25);
+    write.SetText(key, "FIL", "MS Access;");
+    write.SetDword(key, "SafeTransactions", 0);
+    write.SetText(key, "UID", "");
+  }
+  {
+    ScopedKey engines(registry_);
+    write.CreateKey(key_path + "\\Engines", engines, true);
+  }
+  {
+    ScopedKey jet(registry_);
+    write.CreateKey(key_path + "\\Engines\\Jet", jet, true);
+    write.SetText(jet, "ImplicitCommitSync", "");
+    write.SetDword(jet, "MaxBufferSize", 2048);
+    write.SetDword(jet, "PageTimeout", 5);
+    write.SetDword(jet, "Threads", 3);
+    write.SetText(jet, "UserCommitSync", "Yes");
+  }
+  {
+    // The list entry goes last: once it is written nothing can fail, so it
+    // never has to be taken back, and an entry it replaces stays as it was
+    // when an earlier step failed. The list key is shared with every other
+    // data source and is never deleted.
+    ScopedKey list(registry_);
+    write.CreateKey(view.data_source_list, list, false);
+    write.SetText(list, ansi_name, kAccessDriverName);
+    name = FromAnsi(ansi_name);
+  }
+  return write.Finish();
+}
 
-  const RegHandle key = write.CreateKey(key_path);
-  write.SetText(key, "DBQ", ansi_path);
-  database_path = FromAnsi(ansi_path);
-  write.SetText(key, "Description", ansi_description);
-  description = FromAnsi(ansi_description);
-  write.SetText(key, "Driver", ToAnsi(*directory + L"\\odbcjt32.dll"));
-  write.SetDword(key, "DriverId", 25);
-  write.SetText(key, "FIL", "MS Access;");
-  write.SetDword(key, "SafeTransactions", 0);
-  write.SetText(key, "UID", "");
-  write.Close(key);
-
-  write.Close(write.CreateKey(key_path + "\\Engines"));
-
-  const RegHandle jet = write.CreateKey(key_path + "\\Engines\\Jet");
-  write.SetText(jet, "ImplicitCommitSync", "");
-  write.SetDword(jet, "MaxBufferSize", 2048);
-  write.SetDword(jet, "PageTimeout", 5);
-  write.SetDword(jet, "Threads", 3);
-  write.SetText(jet, "UserCommitSync", "Yes");
-  write.Close(jet);
-
-  const RegHandle list = write.CreateKey(view.data_source_list);
-  write.SetText(list, ansi_name, kAccessDriverName);
-  name = FromAnsi(ansi_name);
-  write.Close(list);
-
-  return write.Result();
+int32_t MdlODBC::KeyPresence(const std::string& key_path) {
+  {
+    ScopedKey key(registry_);
+    const int32_t result =
+        registry_.OpenKeyEx(kHkeyLocalMachine, key_path, 0, kKeyAllAccess, key.receive());
+    if (result == kErrorSuccess || result == kErrorFileNotFound) return result;
+  }
+  // Opening it for every access also fails for a key that exists but that
+  // this user may not change (or re-secure): reading it tells them apart.
+  ScopedKey key(registry_);
+  const int32_t result =
+      registry_.OpenKeyEx(kHkeyLocalMachine, key_path, 0, kKeyRead, key.receive());
+  // A key the user may not even read is there all the same.
+  return result == kErrorAccessDenied ? kErrorSuccess : result;
 }
 
 std::optional<Text> MdlODBC::NativeDriverDirectory() {

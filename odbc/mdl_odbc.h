@@ -17,12 +17,13 @@ namespace levorn {
 enum class DsnOutcome {
   kRegistered,      // every key and value was written
   kAlreadyPresent,  // the data source's key existed; nothing was touched
-  kNotRegistered,   // a write failed, or no driver directory was found
+  kNotRegistered,   // nothing of it was left: a write failed (and was undone),
+                    // its key could not be looked for, or no driver directory
 };
 
 struct DsnResult {
   DsnOutcome outcome = DsnOutcome::kRegistered;
-  int32_t error = 0;           // first failing Win32 code, when a write failed
+  int32_t error = 0;           // first failing Win32 code
   bool message_shown = false;  // no driver directory: the user was told
 
   bool operator==(const DsnResult&) const = default;
@@ -43,7 +44,8 @@ class DataSourceWriter {
 };
 
 // Registers Microsoft Access ODBC system data sources under
-// HKEY_LOCAL_MACHINE. A data source whose key exists is never touched.
+// HKEY_LOCAL_MACHINE. A data source whose key exists is never touched; one
+// that cannot be written completely is not left half-written.
 class MdlODBC : public DataSourceWriter {
  public:
   MdlODBC(RegistryApi& registry, SystemInfoApi& system, MessageBoxApi& messages)
@@ -64,6 +66,9 @@ class MdlODBC : public DataSourceWriter {
   static const View kWow64;
 
   DsnResult Register(const View& view, Text& name, Text& database_path, Text& description);
+  // 0 when the key exists, 2 when it does not, another code when that could
+  // not be told.
+  int32_t KeyPresence(const std::string& key_path);
   // The driver directory, or nothing once the user has been told there is none.
   std::optional<Text> NativeDriverDirectory();
   std::optional<Text> Wow64DriverDirectory();

@@ -4,38 +4,35 @@
 
 #include "base/ansi.h"
 #include "base/runtime_error.h"
+#include "registry/scoped_key.h"
 
 namespace levorn {
 
 Variant basRegistry::ReadRegValue(RegHandle root, Text key_path, Text value_name) {
   const std::string ansi_path = ToAnsi(key_path);
   const std::string ansi_name = ToAnsi(value_name);
-  RegHandle key = 0;
+  // Closed on every way out: an overflow passes to the caller, the key does
+  // not stay open.
+  ScopedKey key(registry_);
   uint32_t value_type = 0;
   uint32_t data_size = 0;
 
   // Success is judged by the handle alone, not by the return code.
-  RegLastResult = registry_.OpenKey(root, ansi_path, &key);
+  RegLastResult = registry_.OpenKey(root, ansi_path, key.receive());
 
   Variant result{Text()};
-  if (key != 0) {
+  if (key.get() != 0) {
     RegLastResult =
-        registry_.QueryValueEx(key, ansi_name, nullptr, &value_type, nullptr, &data_size);
-    try {
-      if (value_type == kRegSz) {
-        result = ReadText(key, ansi_name, data_size);
-      } else if (value_type == kRegDword) {
-        result = ReadDword(key, ansi_name);
-      }
-    } catch (...) {
-      // The overflow passes to the caller; the key is not left open.
-      registry_.CloseKey(key);
-      throw;
+        registry_.QueryValueEx(key.get(), ansi_name, nullptr, &value_type, nullptr, &data_size);
+    if (value_type == kRegSz) {
+      result = ReadText(key.get(), ansi_name, data_size);
+    } else if (value_type == kRegDword) {
+      result = ReadDword(key.get(), ansi_name);
     }
   }
 
   // Closed on every path, the failed open included (handle 0).
-  RegLastResult = registry_.CloseKey(key);
+  RegLastResult = key.Close();
   return result;
 }
 

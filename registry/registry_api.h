@@ -12,10 +12,11 @@ using RegHandle = std::uintptr_t;
 
 inline constexpr RegHandle kHkeyLocalMachine = 0x80000002;
 inline constexpr uint32_t kKeyAllAccess = 0xF003F;
+inline constexpr uint32_t kKeyRead = 0x20019;
 inline constexpr uint32_t kRegSz = 1;
 inline constexpr uint32_t kRegDword = 4;
 
-// The six registry operations the program uses, one to one with the advapi32
+// The registry operations the program uses, one to one with the advapi32
 // functions of the same names. Key paths and value names are ANSI bytes;
 // every function reports through its Win32 return code and never throws.
 class RegistryApi {
@@ -37,6 +38,8 @@ class RegistryApi {
   // RegQueryValueExA: with `data` null only the type and size are reported.
   virtual int32_t QueryValueEx(RegHandle key, const std::string& name, uint32_t* reserved,
                                uint32_t* type, uint8_t* data, uint32_t* size) = 0;
+  // RegDeleteKeyA: deletes a key that has no subkeys.
+  virtual int32_t DeleteKey(RegHandle root, const std::string& path) = 0;
 };
 
 }  // namespace levorn

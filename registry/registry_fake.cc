@@ -245,6 +245,28 @@ int32_t FakeRegistry::QueryValueEx(RegHandle key, const std::string& name, uint3
   return Record(std::move(call));
 }
 
+int32_t FakeRegistry::DeleteKey(RegHandle root, const std::string& path) {
+  Call call{.op = Op::kDeleteKey, .key = root, .subject = path};
+  if ((call.result = Injected(call)) != 0) return Record(std::move(call));
+  bool writable = false;
+  Key* base = Resolve(root, &writable);
+  Key* found = base != nullptr ? FindBelow(base, path) : nullptr;
+  if (base == nullptr) {
+    call.result = kErrorInvalidHandle;
+  } else if (found == nullptr || found == base) {
+    call.result = kErrorFileNotFound;
+  } else if (IsDenied(base, path) || !found->subkeys.empty()) {
+    call.result = kErrorAccessDenied;  // as Windows answers for a key with subkeys
+  } else {
+    // Handles still open on the key stay closable but reach nothing.
+    for (auto& [handle, open] : handles_) {
+      if (open.key == found) open.key = nullptr;
+    }
+    found->parent->subkeys.erase(found->name);
+  }
+  return Record(std::move(call));
+}
+
 void FakeRegistry::PutKey(const std::string& path) {
   Key* key = local_machine_.get();
   for (const std::string& part : SplitPath(path)) key = key->AddChild(part);

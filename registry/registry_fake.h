@@ -21,7 +21,15 @@ namespace levorn {
 // Only HKEY_LOCAL_MACHINE exists as a root.
 class FakeRegistry : public RegistryApi {
  public:
-  enum class Op { kOpenKeyEx, kCreateKey, kSetValueEx, kCloseKey, kOpenKey, kQueryValueEx };
+  enum class Op {
+    kOpenKeyEx,
+    kCreateKey,
+    kSetValueEx,
+    kCloseKey,
+    kOpenKey,
+    kQueryValueEx,
+    kDeleteKey
+  };
 
   // One call as it was made, with its result.
   struct Call {
@@ -54,6 +62,7 @@ class FakeRegistry : public RegistryApi {
   int32_t OpenKey(RegHandle root, const std::string& path, RegHandle* key) override;
   int32_t QueryValueEx(RegHandle key, const std::string& name, uint32_t* reserved, uint32_t* type,
                        uint8_t* data, uint32_t* size) override;
+  int32_t DeleteKey(RegHandle root, const std::string& path) override;
 
   // Arranging a test; paths are below HKEY_LOCAL_MACHINE. None is logged.
   void PutKey(const std::string& path);
@@ -63,8 +72,8 @@ class FakeRegistry : public RegistryApi {
   void PutDword(const std::string& path, const std::string& name, uint32_t number);
 
   // Writes below `path` are refused as for a user without rights there:
-  // opening for writing and creating a missing key fail with 5, an existing
-  // key is still opened by CreateKey, but only for reading.
+  // opening for writing, creating a missing key and deleting one fail with 5;
+  // an existing key is still opened by CreateKey, but only for reading.
   void DenyWritesBelow(const std::string& path);
 
   // Before each call the rule is asked; a non-zero answer makes the call fail

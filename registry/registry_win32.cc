@@ -107,4 +107,8 @@ int32_t Win32Registry::QueryValueEx(RegHandle key, const std::string& name, uint
   return result;
 }
 
+int32_t Win32Registry::DeleteKey(RegHandle root, const std::string& path) {
+  return RegDeleteKeyA(ToHkey(root), InOwnView(root, path).c_str());
+}
+
 }  // namespace levorn

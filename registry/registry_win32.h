@@ -17,6 +17,7 @@ class Win32Registry : public RegistryApi {
   int32_t OpenKey(RegHandle root, const std::string& path, RegHandle* key) override;
   int32_t QueryValueEx(RegHandle key, const std::string& name, uint32_t* reserved, uint32_t* type,
                        uint8_t* data, uint32_t* size) override;
+  int32_t DeleteKey(RegHandle root, const std::string& path) override;
 };
 
 }  // namespace levorn

@@ -1,3 +1,5 @@
+#include <algorithm>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -62,8 +64,8 @@ class MdlOdbcTest : public ::testing::Test {
 
   // The log as "op subject" lines, for checking the order of calls.
   std::vector<std::string> Trace() const {
-    static const char* const kNames[] = {"OpenKeyEx", "CreateKey", "SetValueEx",
-                                         "CloseKey",  "OpenKey",   "QueryValueEx"};
+    static const char* const kNames[] = {"OpenKeyEx", "CreateKey",    "SetValueEx", "CloseKey",
+                                         "OpenKey",   "QueryValueEx", "DeleteKey"};
     std::vector<std::string> lines;
     for (const auto& call : reg_.calls()) {
       lines.push_back(std::string(kNames[static_cast<int>(call.op)]) +
@@ -160,27 +162,115 @@ TEST_F(MdlOdbcTest, DeniedWritesReportNotRegisteredWithTheFirstCode) {
   EXPECT_EQ(reg_.open_handle_count(), 0u);
 }
 
-TEST_F(MdlOdbcTest, AFailedKeyCreationDropsItsValuesButTheRestStillRuns) {
+TEST_F(MdlOdbcTest, AFailureAtAnyStepStopsTheYearAndLeavesNothingOfIt) {
   const std::string key = std::string(kNativeRoot) + "DunmerePemrod2002";
-  reg_.FailWhen([&](const FakeRegistry::Call& call) {
-    return call.op == Op::kCreateKey && call.subject == key + "\\Engines\\Jet" ? 1450 : 0;
-  });
-  EXPECT_EQ(Native(), (DsnResult{DsnOutcome::kNotRegistered, 1450}));
-
-  // Nothing meant for Jet landed anywhere else; the later steps still ran.
-  EXPECT_EQ(reg_.ValueNames(key).size(), 7u);
-  EXPECT_TRUE(reg_.ValueNames(key + "\\Engines").empty());
-  EXPECT_FALSE(reg_.GetValue(kNativeList, "Threads").has_value());
-  EXPECT_TRUE(reg_.GetValue(kNativeList, "DunmerePemrod2002").has_value());
-  EXPECT_EQ(reg_.calls().size(), 22u - 5 - 1);  // Jet's five values and its close
+  struct Case {
+    Op op;
+    std::string subject;  // key path or value name whose call fails
+    bool throws;          // out of memory instead of an error code
+  };
+  const Case cases[] = {
+      {Op::kCreateKey, key, false},
+      {Op::kSetValueEx, "DBQ", false},
+      {Op::kSetValueEx, "Driver", false},
+      {Op::kCreateKey, key + "\\Engines", false},
+      {Op::kCreateKey, key + "\\Engines\\Jet", false},
+      {Op::kSetValueEx, "Threads", false},
+      {Op::kCreateKey, kNativeList, false},
+      {Op::kSetValueEx, "DunmerePemrod2002", false},
+      {Op::kSetValueEx, "UserCommitSync", true},
+  };
+  for (const Case& c : cases) {
+    FakeRegistry reg;
+    reg.PutText(kNativeList, "DunmerePemrod2002", "SQL Server");  // stale, replaced on success
+    reg.PutKey(std::string(kNativeRoot) + "Payroll");
+    reg.FailWhen([&](const FakeRegistry::Call& call) -> int32_t {
+      if (call.op != c.op || call.subject != c.subject) return 0;
+      if (c.throws) throw std::bad_alloc();
+      return 1450;
+    });
+    MdlODBC odbc(reg, system_, messages_);
+    Text n = L"DunmerePemrod2002", p = L"C:\\Halvex\\Levorn\\Pemrod2002.mdb", d = L"Levorn 2002";
+    if (c.throws) {
+      EXPECT_THROW(odbc.CreateAccessDSN(n, p, d), std::bad_alloc);
+    } else {
+      EXPECT_EQ(odbc.CreateAccessDSN(n, p, d), (DsnResult{DsnOutcome::kNotRegistered, 1450}))
+          << c.subject;
+    }
+    EXPECT_FALSE(reg.KeyExists(key)) << c.subject;
+    EXPECT_TRUE(reg.KeyExists(std::string(kNativeRoot) + "Payroll")) << c.subject;
+    EXPECT_EQ(reg.GetValue(kNativeList, "DunmerePemrod2002"),
+              (Stored{kRegSz, TextBytes("SQL Server")}))
+        << c.subject;
+    EXPECT_EQ(reg.open_handle_count(), 0u) << c.subject;
+    // Nothing is written after the failing call.
+    const auto failed = std::find_if(reg.calls().begin(), reg.calls().end(), [&](const auto& call) {
+      return call.op == c.op && call.subject == c.subject;
+    });
+    EXPECT_TRUE(std::none_of(failed + 1, reg.calls().end(), [](const auto& call) {
+      return call.op == Op::kSetValueEx || call.op == Op::kCreateKey;
+    })) << c.subject;
+  }
 }
 
-TEST_F(MdlOdbcTest, AFailedValueWriteIsReportedButLaterValuesAreStillWritten) {
-  reg_.FailWhen([](const FakeRegistry::Call& call) {
-    return call.op == Op::kSetValueEx && call.subject == "Driver" ? 1450 : 0;
+TEST_F(MdlOdbcTest, AYearThatFailedIsRegisteredCompletelyOnceTheCauseIsGone) {
+  reg_.PutKey(kNativeList);
+  int32_t denied = kErrorAccessDenied;
+  reg_.FailWhen([&](const FakeRegistry::Call& call) {
+    return call.op == Op::kSetValueEx && call.subject == "DunmerePemrod2002" ? denied : 0;
   });
-  EXPECT_EQ(Native(), (DsnResult{DsnOutcome::kNotRegistered, 1450}));
-  EXPECT_TRUE(reg_.GetValue(kNativeList, "DunmerePemrod2002").has_value());
+  EXPECT_EQ(Native(), (DsnResult{DsnOutcome::kNotRegistered, kErrorAccessDenied}));
+  denied = 0;
+  EXPECT_EQ(Native(), DsnResult{DsnOutcome::kRegistered});
+  ExpectLayout(kNativeRoot, kNativeList, "C:\\windows\\system32\\odbcjt32.dll");
+}
+
+TEST_F(MdlOdbcTest, AKeyThatCannotBeOpenedForWritingIsTestedForReading) {
+  const std::string key = std::string(kNativeRoot) + "DunmerePemrod2002";
+  struct Case {
+    const char* what;
+    bool exists;
+    int32_t full_access;  // forced answer to the open for every access, 0: as the registry says
+    int32_t read_access;  // likewise for the open for reading
+    DsnResult expected;
+  };
+  const Case cases[] = {
+      {"may read, not write", true, 0, 0, {DsnOutcome::kAlreadyPresent}},
+      {"may not even read",
+       true,
+       kErrorAccessDenied,
+       kErrorAccessDenied,
+       {DsnOutcome::kAlreadyPresent}},
+      {"cannot tell", false, 1450, 1450, {DsnOutcome::kNotRegistered, 1450}},
+      {"missing after all", false, kErrorAccessDenied, 0, {DsnOutcome::kRegistered}},
+  };
+  for (const Case& c : cases) {
+    FakeRegistry reg;
+    if (c.exists) {
+      reg.PutText(key, "DBQ", "D:\\Custom.mdb");
+      reg.DenyWritesBelow(key);
+    }
+    reg.FailWhen([&](const FakeRegistry::Call& call) {
+      if (call.op != Op::kOpenKeyEx) return 0;
+      return call.access == kKeyAllAccess ? c.full_access : c.read_access;
+    });
+    FakeSystemInfo system;
+    system.system_directory = "C:\\windows\\system32";
+    MdlODBC odbc(reg, system, messages_);
+    Text n = L"DunmerePemrod2002", p = L"C:\\Halvex\\Levorn\\Pemrod2002.mdb", d = L"Levorn 2002";
+    EXPECT_EQ(odbc.CreateAccessDSN(n, p, d), c.expected) << c.what;
+    ASSERT_GE(reg.calls().size(), 2u);
+    EXPECT_EQ(reg.calls()[1].access, kKeyRead) << c.what;
+    if (c.exists) {
+      EXPECT_EQ(reg.ValueNames(key), std::vector<std::string>{"DBQ"}) << c.what;
+      EXPECT_FALSE(reg.KeyExists(kNativeList)) << c.what;
+    }
+    if (c.expected.outcome != DsnOutcome::kRegistered) {
+      EXPECT_EQ(system.system_directory_calls, 0) << c.what;
+    }
+    EXPECT_EQ(reg.open_handle_count(), 0u) << c.what;
+  }
+  EXPECT_TRUE(messages_.shown().empty());
 }
 
 TEST_F(MdlOdbcTest, NoSystemDirectoryShowsTheMessageAndWritesNothing) {

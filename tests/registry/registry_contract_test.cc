@@ -208,6 +208,18 @@ TEST_P(RegistryContractTest, HandlesCloseOnceAndTheNullHandleIsInvalid) {
             kErrorInvalidHandle);
 }
 
+TEST_P(RegistryContractTest, DeleteKeyRemovesOnlyAKeyWithoutSubkeys) {
+  reg().CloseKey(Create("Tree\\Leaf"));
+  EXPECT_NE(reg().DeleteKey(kHkeyLocalMachine, Path("Tree")), 0);
+  EXPECT_EQ(reg().DeleteKey(kHkeyLocalMachine, Path("tree\\leaf")), 0);
+  EXPECT_EQ(reg().DeleteKey(kHkeyLocalMachine, Path("Tree\\Leaf")), kErrorFileNotFound);
+  EXPECT_EQ(reg().DeleteKey(kHkeyLocalMachine, Path("Tree")), 0);
+
+  RegHandle key = 0;
+  EXPECT_EQ(reg().OpenKeyEx(kHkeyLocalMachine, Path("Tree"), 0, kKeyAllAccess, &key),
+            kErrorFileNotFound);
+}
+
 std::vector<Implementation> Implementations() {
   std::vector<Implementation> all = {
       {"InMemory", [] { return std::make_unique<FakeUnderTest>(); }}};
