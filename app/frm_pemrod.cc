@@ -2,6 +2,7 @@
 
 #include <cwchar>
 #include <cwctype>
+#include <new>
 
 #include "base/ansi.h"
 #include "base/runtime_error.h"
@@ -23,6 +24,20 @@ bool NamesX86(const Text& processor_id) {
   Text lower = processor_id;
   for (wchar_t& c : lower) c = static_cast<wchar_t>(std::towlower(c));
   return lower.find(L"x86") != Text::npos;
+}
+
+// Runs one statement of the setup pass. A run-time error it raises, running
+// out of memory included, ends that statement only and is handed back.
+template <typename Statement>
+std::optional<RuntimeError> SkipOnRunTimeError(Statement statement) {
+  try {
+    statement();
+    return std::nullopt;
+  } catch (const RuntimeError& error) {
+    return error;
+  } catch (const std::bad_alloc&) {
+    return RuntimeError(ErrorNumber::kOutOfMemory);
+  }
 }
 
 }  // namespace
@@ -48,46 +63,44 @@ void frmPemrod::RegisterYearDataSources() {
 
   // From here on a run-time error skips only the step that raised it; each
   // step below is guarded on its own and goes on where the pass must.
-  try {
-    ProcessorId =
-        registry_reader_
-            .ReadRegValue(kHkeyLocalMachine, L"Hardware\\Description\\System\\CentralProcessor\\0",
-                          L"Identifier")
-            .ToText();
-  } catch (const RuntimeError&) {
-    // ProcessorId stays empty: every year goes to the 32-bit view writer.
-  }
+  // ProcessorId stays empty when it cannot be read.
+  SkipOnRunTimeError([this] { ReadProcessorId(); });
 
-  bool bounds_set = false;
-  int16_t last_year = 0;
-  try {
-    last_year = ToInt16(services_.clock.CurrentYear());
-    bounds_set = true;
-  } catch (const RuntimeError&) {
-    // A year beyond 16 bits leaves no range to walk.
-  }
+  std::optional<int16_t> last_year;
+  // A year beyond 16 bits leaves no range to walk.
+  SkipOnRunTimeError([&] { last_year = ToInt16(services_.clock.CurrentYear()); });
 
-  if (bounds_set) {
+  if (last_year && *last_year < kFirstYear) year_before_first_ = *last_year;
+  if (last_year) {
     PassYear = kFirstYear;
-    while (PassYear <= last_year) {
-      try {
-        RegisterPassYear();
-      } catch (const RuntimeError& error) {
-        NoteFailure(L"Run-time error '" + std::to_wstring(error.number()) + L"': " +
-                    error.description());
+    while (PassYear <= *last_year) {
+      if (const auto error = SkipOnRunTimeError([this] { RegisterPassYear(); })) {
+        NoteFailure(L"Run-time error '" + std::to_wstring(error->number()) + L"': " +
+                    error->description());
       }
-      try {
-        PassYear = CheckedIncrement(PassYear);
-      } catch (const RuntimeError&) {
-        break;  // the last year was 32767
-      }
+      // The increment after 32767 overflows and ends the loop.
+      if (SkipOnRunTimeError([this] { PassYear = CheckedIncrement(PassYear); })) break;
     }
   }
 
-  try {
-    progress_.Unload();
-  } catch (const RuntimeError&) {
-  }
+  SkipOnRunTimeError([this] { progress_.Unload(); });
+}
+
+void frmPemrod::ReadProcessorId() {
+  const Variant identifier = registry_reader_.ReadRegValue(
+      kHkeyLocalMachine, L"Hardware\\Description\\System\\CentralProcessor\\0", L"Identifier");
+  ProcessorId = identifier.ToText();
+  processor_id_is_text_ = identifier.IsText();
+}
+
+// "x86" in the identifier: a 32-bit machine, whose 32-bit programs use the
+// native view; any other identifier: a 64-bit one. An identifier that says
+// nothing (missing, empty, not text, unreadable) must not send a 32-bit
+// machine's data sources to a WOW6432node key that nothing reads, so then
+// the platform decides: under WOW64 the 32-bit view, else the native one.
+bool frmPemrod::UsesNativeView() const {
+  if (processor_id_is_text_ && !ProcessorId.empty()) return NamesX86(ProcessorId);
+  return !services_.system.RunsUnderWow64();
 }
 
 void frmPemrod::RegisterPassYear() {
@@ -96,20 +109,32 @@ void frmPemrod::RegisterPassYear() {
   Text database_path = L"C:\\Halvex\\Levorn\\Pemrod" + year + L".mdb";
   Text description = L"Levorn " + year;
   const DsnResult result =
-      NamesX86(ProcessorId)
+      UsesNativeView()
           ? services_.data_sources.CreateAccessDSN(name, database_path, description)
           : services_.data_sources.CreateAccessDSNWow64(name, database_path, description);
   if (result.outcome != DsnOutcome::kNotRegistered) return;
-  NoteFailure(result.message_shown ? Text(kFailedToGetOsVersion)
-                                   : DescribeSystemError(result.error));
+  if (result.message_shown) {
+    NoteFailure(kFailedToGetOsVersion);
+  } else {
+    NoteFailure(DescribeSystemError(result.error), result.error);
+  }
 }
 
-void frmPemrod::NoteFailure(const Text& reason) {
-  if (failed_years_.empty()) first_failure_ = reason;
+void frmPemrod::NoteFailure(const Text& reason, int32_t code) {
+  if (failed_years_.empty()) {
+    first_failure_ = reason;
+    first_failure_code_ = code;
+  }
   failed_years_.push_back(PassYear);
 }
 
 Text frmPemrod::CompletionMessage() const {
+  if (year_before_first_) {
+    return L"This computer's date says the year " + std::to_wstring(*year_before_first_) +
+           L", which is before " + std::to_wstring(kFirstYear) +
+           L", so no data source was registered.\n\nSet the computer's date, then run this "
+           L"setup again.";
+  }
   if (failed_years_.empty()) return kSetupComplete;
   Text years;
   for (int16_t year : failed_years_) {
@@ -117,7 +142,8 @@ Text frmPemrod::CompletionMessage() const {
     years += FourDigits(year);
   }
   return L"Setup could not register the data sources for these years:\n" + years + L"\n\n" +
-         first_failure_ + L"\n\nRun this setup again with administrator rights.";
+         first_failure_ + L"\n\n" +
+         (first_failure_code_ == kErrorAccessDenied ? kRightsAdvice : kOtherAdvice);
 }
 
 Variant frmPemrod::CreateShortcut(Text& folder_name, Text& shortcut_name, Text& target_path) {
@@ -169,7 +195,7 @@ Text frmPemrod::GetWindowsDir() {
 }
 
 ExitCode frmPemrod::exit_code() const {
-  return failed_years_.empty() ? kExitSuccess : kExitSomeYearsNotRegistered;
+  return failed_years_.empty() && !year_before_first_ ? kExitSuccess : kExitSomeYearsNotRegistered;
 }
 
 }  // namespace levorn

@@ -2,12 +2,14 @@
 #define LEVORN_APP_FRM_PEMROD_H_
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "app/automation.h"
 #include "app/clock.h"
 #include "app/exit_code.h"
 #include "app/frm_message.h"
+#include "app/process_token_api.h"
 #include "app/setup_toolkit.h"
 #include "app/window_api.h"
 #include "base/message_box.h"
@@ -29,11 +31,14 @@ struct Services {
   SystemInfoApi& system;
   SetupToolkitApi& toolkit;
   AutomationApi& automation;
+  ProcessTokenApi& token;
 };
 
 inline constexpr int16_t kFirstYear = 2002;
 inline constexpr wchar_t kCompletionTitle[] = L"Levorn Installation";
 inline constexpr wchar_t kSetupComplete[] = L"Setup Complete - DO NOT run this setup again.";
+inline constexpr wchar_t kRightsAdvice[] = L"Run this setup again with administrator rights.";
+inline constexpr wchar_t kOtherAdvice[] = L"Correct the cause and run this setup again.";
 
 // The main window "Levorn Setup", the program's start-up window. Loading it
 // runs the whole setup: show it, register every year's data source, tell
@@ -47,7 +52,8 @@ class frmPemrod {
   void Load();
 
   // The setup pass: one data source per year from 2002 through the current
-  // year, in the registry view the processor identifier selects.
+  // year, in the registry view the processor identifier selects (or, when it
+  // says nothing, the view this process's 32-bit programs use).
   void RegisterYearDataSources();
 
   // How the run ended, for the process exit code.
@@ -76,15 +82,20 @@ class frmPemrod {
  private:
   void ChangeDesktopFolder(const Text& folder_name, const wchar_t* member);
   void Form_Load();
+  void ReadProcessorId();
   void RegisterPassYear();
-  void NoteFailure(const Text& reason);
+  bool UsesNativeView() const;
+  void NoteFailure(const Text& reason, int32_t code = 0);
   Text CompletionMessage() const;
 
   Services services_;
   basRegistry registry_reader_;
   frmMessage progress_;
+  bool processor_id_is_text_ = false;
+  std::optional<int16_t> year_before_first_;  // the clock's year, when before 2002
   std::vector<int16_t> failed_years_;
   Text first_failure_;
+  int32_t first_failure_code_ = 0;  // its Win32 code; 0 for other reasons
 };
 
 }  // namespace levorn

@@ -15,6 +15,7 @@ int ReportUnhandled(MessageBoxApi& messages, const RuntimeError& error) {
 }  // namespace
 
 int RunLevornSetup(const Services& services) {
+  StopRegistryVirtualization(services.token);
   try {
     frmPemrod main_window(services);
     main_window.Load();

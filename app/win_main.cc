@@ -4,6 +4,7 @@
 
 #include "app/automation.h"
 #include "app/clock.h"
+#include "app/process_token_win32.h"
 #include "app/program.h"
 #include "app/setup_toolkit.h"
 #include "app/windows_win32.h"
@@ -20,7 +21,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   levorn::Win32Clock clock;
   levorn::Win32SetupToolkit toolkit;
   levorn::Win32Automation automation;
+  levorn::Win32ProcessToken token;
   levorn::MdlODBC data_sources(registry, system, messages);
   return levorn::RunLevornSetup(
-      {registry, data_sources, windows, messages, clock, system, toolkit, automation});
+      {registry, data_sources, windows, messages, clock, system, toolkit, automation, token});
 }

@@ -19,7 +19,9 @@ struct OsVersionRecord {
 };
 static_assert(sizeof(OsVersionRecord) == 148);
 
-// The two things the data-source writers ask of the system.
+// What the program asks of the system: the version and the system directory
+// for the data-source writers, the Windows directory, and whether it runs as
+// a 32-bit program on 64-bit Windows.
 class SystemInfoApi {
  public:
   virtual ~SystemInfoApi() = default;
@@ -30,6 +32,8 @@ class SystemInfoApi {
   virtual uint32_t GetSystemDirectoryA(char* buffer, uint32_t size) = 0;
   // GetWindowsDirectoryA: the same contract, for the Windows directory.
   virtual uint32_t GetWindowsDirectoryA(char* buffer, uint32_t size) = 0;
+  // IsWow64Process for this process; false where the function is missing.
+  virtual bool RunsUnderWow64() = 0;
 };
 
 // A system that says what the test tells it to.
@@ -46,6 +50,8 @@ class FakeSystemInfo : public SystemInfoApi {
   std::optional<std::string> windows_directory = std::string("C:\\Windows");
   std::optional<uint32_t> windows_directory_result_only;
 
+  bool wow64 = false;
+
   int version_calls = 0;
   int system_directory_calls = 0;
 
@@ -54,6 +60,7 @@ class FakeSystemInfo : public SystemInfoApi {
   bool GetVersionExA(OsVersionRecord& record) override;
   uint32_t GetSystemDirectoryA(char* buffer, uint32_t size) override;
   uint32_t GetWindowsDirectoryA(char* buffer, uint32_t size) override;
+  bool RunsUnderWow64() override { return wow64; }
 };
 
 }  // namespace levorn

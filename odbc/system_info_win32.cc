@@ -4,6 +4,8 @@
 
 #include <cstddef>
 
+#include "base/wow64_win32.h"
+
 namespace levorn {
 
 static_assert(sizeof(OsVersionRecord) == sizeof(OSVERSIONINFOA));
@@ -19,12 +21,10 @@ uint32_t Win32SystemInfo::GetSystemDirectoryA(char* buffer, uint32_t size) {
   return ::GetSystemDirectoryA(buffer, size);
 }
 
-}  // namespace levorn
-
-namespace levorn {
-
 uint32_t Win32SystemInfo::GetWindowsDirectoryA(char* buffer, uint32_t size) {
   return ::GetWindowsDirectoryA(buffer, size);
 }
+
+bool Win32SystemInfo::RunsUnderWow64() { return levorn::RunsUnderWow64(); }
 
 }  // namespace levorn

@@ -5,12 +5,14 @@
 
 namespace levorn {
 
-// kernel32's GetVersionExA, GetSystemDirectoryA and GetWindowsDirectoryA.
+// kernel32's GetVersionExA, GetSystemDirectoryA, GetWindowsDirectoryA and
+// IsWow64Process.
 class Win32SystemInfo : public SystemInfoApi {
  public:
   bool GetVersionExA(OsVersionRecord& record) override;
   uint32_t GetSystemDirectoryA(char* buffer, uint32_t size) override;
   uint32_t GetWindowsDirectoryA(char* buffer, uint32_t size) override;
+  bool RunsUnderWow64() override;
 };
 
 }  // namespace levorn

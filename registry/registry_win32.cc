@@ -4,23 +4,10 @@
 
 #include <cctype>
 
+#include "base/wow64_win32.h"
+
 namespace levorn {
 namespace {
-
-// True for a 32-bit process on 64-bit Windows. IsWow64Process is looked up
-// at run time: Windows XP before SP2 lacks it (and is never 64-bit).
-bool RunsUnderWow64() {
-  using IsWow64ProcessFunction = BOOL(WINAPI*)(HANDLE, BOOL*);
-  static const int answer = [] {
-    auto is_wow64_process = reinterpret_cast<IsWow64ProcessFunction>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "IsWow64Process")));
-    BOOL wow64 = FALSE;
-    return is_wow64_process != nullptr && is_wow64_process(GetCurrentProcess(), &wow64) && wow64
-               ? 1
-               : 0;
-  }();
-  return answer != 0;
-}
 
 bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
   if (text.size() < prefix.size()) return false;

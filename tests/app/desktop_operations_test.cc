@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "app/frm_pemrod.h"
+#include "app/process_token_fake.h"
 #include "app/window_fake.h"
 #include "base/runtime_error.h"
 #include "registry/registry_fake.h"
@@ -23,8 +24,9 @@ class DesktopOperationsTest : public ::testing::Test {
   FixedClock clock_{2026};
   RecordingToolkit toolkit_;
   RecordingAutomation automation_;
+  FakeProcessToken token_;
   frmPemrod main_{
-      {registry_, writers_, windows_, windows_, clock_, system_, toolkit_, automation_}};
+      {registry_, writers_, windows_, windows_, clock_, system_, toolkit_, automation_, token_}};
 };
 
 TEST_F(DesktopOperationsTest, CreateShortcutPassesItsTextsThenTheFixedOnesInOrder) {
@@ -134,9 +136,10 @@ TEST(DesktopOperationsLifetimeTest, FileSystemIsReleasedWithTheWindow) {
   FixedClock clock(2026);
   RecordingToolkit toolkit;
   RecordingAutomation automation;
+  FakeProcessToken token;
   {
     frmPemrod main_window(
-        {registry, writers, windows, windows, clock, system, toolkit, automation});
+        {registry, writers, windows, windows, clock, system, toolkit, automation, token});
     Text folder = L"x";
     main_window.CreateDesktopFolder(folder);
     EXPECT_EQ(automation.live_objects, 1);

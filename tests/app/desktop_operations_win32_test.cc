@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "app/frm_pemrod.h"
+#include "app/process_token_fake.h"
 #include "app/window_fake.h"
 #include "base/ansi.h"
 #include "odbc/system_info_win32.h"
@@ -28,8 +29,9 @@ class DesktopOperationsWin32Test : public ::testing::Test {
   FixedClock clock_{2026};
   Win32SetupToolkit toolkit_;
   Win32Automation automation_;
+  FakeProcessToken token_;
   frmPemrod main_{
-      {registry_, writers_, windows_, windows_, clock_, system_, toolkit_, automation_}};
+      {registry_, writers_, windows_, windows_, clock_, system_, toolkit_, automation_, token_}};
 };
 
 TEST_F(DesktopOperationsWin32Test, GetWindowsDirIsThePrefixWindowsDirectory) {
