@@ -107,10 +107,12 @@ ensure_display() {
 # Runs LevornSetup.exe ($1) under Wine on $DISPLAY and answers each message
 # box it shows by pressing Return, as a person would. With $2, saves a
 # screenshot of the whole screen there while the completion message is up.
-# Sets SETUP_STATUS (the exit code) and SETUP_TITLES (message-box titles seen).
+# Sets SETUP_STATUS (the exit code) and SETUP_TITLES (message-box titles seen);
+# with LEVORN_BOX_TOOL (the end-to-end tool) also SETUP_TEXTS, their texts.
 run_setup_answering() {
   local exe=$1 screenshot=${2:-} pid box title waited
   SETUP_TITLES=()
+  SETUP_TEXTS=""
   wine "$exe" &
   pid=$!
   while kill -0 "$pid" 2>/dev/null; do
@@ -125,6 +127,9 @@ run_setup_answering() {
     fi
     SETUP_TITLES+=("$title")
     sleep 0.3  # let it paint
+    if [[ -n "${LEVORN_BOX_TOOL:-}" ]]; then
+      SETUP_TEXTS+=$(wine "$LEVORN_BOX_TOOL" box-text "$title" 2>/dev/null | tr -d '\r')$'\n'
+    fi
     if [[ "$title" == "Levorn Installation" && -n "$screenshot" ]]; then
       import -window root "$screenshot" 2>/dev/null || true
     fi

@@ -2,17 +2,25 @@
 # End to end: LevornSetup.exe in a fresh Wine prefix (32- or 64-bit Windows),
 # on a virtual display, its message boxes answered as a person would.
 #
-#   setup_e2e.sh win32|win64 <LevornSetup.exe> <scratch dir>
+#   setup_e2e.sh win32|win64 <LevornSetup.exe> <scratch dir> <levorn_e2e_tool.exe>
 #
 # Before the first run the prefix gets a data source of its own for 2005
-# (with values Levorn never writes) and a stale list entry for 2006 with no
-# key. Checks: every other year from 2002 through this year has exactly the
-# registry layout Levorn's ODBC driver needs, in the 32-bit programs' view;
-# 2005 is untouched; 2006's list entry now names the Access driver; nothing
-# of ours lands in the 64-bit view; the completion message was seen and the
-# exit code is 0; a second run changes nothing.
+# (with values Levorn never writes, and a DACL that lets Everyone read but
+# not write it) and a stale list entry for 2006 with no key; the data-source
+# list denies setting values to Everyone, as for a user without rights.
+#  1. The run fails: exit 1, every year but 2005 listed with the rights
+#     advice, and nothing of any year left behind.
+#  2. With the list writable again the run registers every other year from
+#     2002 through this year with exactly the registry layout Levorn's ODBC
+#     driver needs, in the 32-bit programs' view; 2005 is untouched; 2006's
+#     list entry now names the Access driver; nothing lands in the 64-bit
+#     view; exit 0. A third run changes nothing.
+#  3. With no processor identifier the data sources still land in the view
+#     the machine's 32-bit programs read.
+#  4. Started in a window station nobody sees, as a deployment tool starts
+#     it, the program ends by itself, twice, with the same result.
 source "$(dirname "$0")/../../scripts/lib.sh"
-arch=$1 exe=$2 scratch=$3
+arch=$1 exe=$2 scratch=$3 tool=$4
 
 export LC_ALL=C
 passes=0 failures=0
@@ -87,34 +95,97 @@ expected=$({
   done
 } | sort)
 
+# A key's DACL lives only as long as the wineserver that holds it: one
+# server, kept up, serves every step below.
+wineserver -k 2>/dev/null || true
+wineserver -w 2>/dev/null || true
+wineserver -p
+export LEVORN_BOX_TOOL=$tool
+set_dacl() { wine "$tool" set-dacl "Software\\ODBC\\ODBC.INI\\$1" "$2" >/dev/null; }
+check "2005's key may be read, not written, by Everyone" set_dacl DunmerePemrod2005 'D:(A;;KR;;;WD)'
+check "the data-source list may not be given values by Everyone" \
+  set_dacl 'ODBC Data Sources' 'D:(D;;0x2;;;WD)(A;;KA;;;WD)'
+before=$(dump_view 32)
+listed_years=$(for ((y = 2002; y <= this_year; y++)); do ((y == 2005)) || printf '%s, ' "$y"; done)
+listed_years=${listed_years%, }
+
 run_setup_answering "$exe"
-check "first run exits 0 (got $SETUP_STATUS)" test "$SETUP_STATUS" -eq 0
+check "denied run exits 1 (got $SETUP_STATUS)" test "$SETUP_STATUS" -eq 1
+echo "    the message said: ${SETUP_TEXTS//$'\n'/ | }"
+check "it lists every year but 2005" grep -qF "$listed_years" <<<"$SETUP_TEXTS"
+check "it gives the system's reason and advises administrator rights" grep -qzE \
+  "Access (is )?denied\.[[:space:]]+Run this setup again with administrator rights\." <<<"$SETUP_TEXTS"
+check "nothing of any year is left behind" test "$(dump_view 32)" = "$before"
+
+check "the data-source list is writable again" set_dacl 'ODBC Data Sources' 'D:(A;;KA;;;WD)'
+run_setup_answering "$exe"
+check "rerun exits 0 (got $SETUP_STATUS)" test "$SETUP_STATUS" -eq 0
 check "the completion message 'Levorn Installation' was shown, and only it (${SETUP_TITLES[*]:-none})" \
   test "${SETUP_TITLES[*]:-}" = "Levorn Installation"
+check "it says Setup Complete" grep -qF "Setup Complete - DO NOT run this setup again." <<<"$SETUP_TEXTS"
 
+# Compares the 32-bit view with $1; says what differs.
+check_tree() {
+  local want=$1 what=$2
+  if diff <(echo "$want") <(dump_view 32) >"$prefix.diff"; then
+    echo "ok: $what"
+    passes=$((passes + 1))
+  else
+    echo "FAILED: $what; registry differs (- expected, + found):"
+    sed 's/^/    /' "$prefix.diff"
+    failures=$((failures + 1))
+  fi
+}
+check_tree "$expected" "2002-$this_year registered with the exact layout; 2005 untouched; 2006's list entry replaced"
 after_first=$(dump_view 32)
-if ! diff <(echo "$expected") <(echo "$after_first") >"$prefix.diff"; then
-  echo "registry differs from the expected layout (- expected, + found):"
-  sed 's/^/    /' "$prefix.diff"
-  failures=$((failures + 1))
-else
-  echo "ok: 2002-$this_year registered with the exact layout; 2005 untouched; 2006's list entry replaced"
-  passes=$((passes + 1))
-fi
 
-if [[ "$arch" == win64 ]]; then
-  check "nothing of ours in the 64-bit registry view" \
-    bash -c "! wine reg query '$odbc' /s /reg:64 2>/dev/null | grep -qi DunmerePemrod"
-  check "no nested Wow6432Node\\WOW6432node key" \
-    bash -c "! wine reg query 'HKLM\\Software\\Wow6432Node\\WOW6432node' /reg:64 >/dev/null 2>&1"
-else
-  check "nothing under SOFTWARE\\WOW6432node on 32-bit Windows" \
-    bash -c "! wine reg query 'HKLM\\Software\\WOW6432node' >/dev/null 2>&1"
-fi
+check_views() {
+  if [[ "$arch" == win64 ]]; then
+    check "nothing of ours in the 64-bit registry view" \
+      bash -c "! wine reg query '$odbc' /s /reg:64 2>/dev/null | grep -qi DunmerePemrod"
+    check "no nested Wow6432Node\\WOW6432node key" \
+      bash -c "! wine reg query 'HKLM\\Software\\Wow6432Node\\WOW6432node' /reg:64 >/dev/null 2>&1"
+  else
+    check "nothing under SOFTWARE\\WOW6432node on 32-bit Windows" \
+      bash -c "! wine reg query 'HKLM\\Software\\WOW6432node' >/dev/null 2>&1"
+  fi
+}
+check_views
 
 run_setup_answering "$exe"
-check "second run exits 0 (got $SETUP_STATUS)" test "$SETUP_STATUS" -eq 0
-check "second run changes nothing" test "$(dump_view 32)" = "$after_first"
+check "third run exits 0 (got $SETUP_STATUS)" test "$SETUP_STATUS" -eq 0
+check "third run changes nothing" test "$(dump_view 32)" = "$after_first"
+
+# The layout of a first run on a machine without Levorn's data sources.
+fresh=$({
+  echo "ODBC Data Sources|"
+  for ((y = 2002; y <= this_year; y++)); do
+    expected_year "$y" "$driver"
+    echo "ODBC Data Sources|DunmerePemrod$y|REG_SZ|Microsoft Access Driver (*.mdb)"
+  done
+} | sort)
+clear_data_sources() {
+  set_dacl DunmerePemrod2005 'D:(A;;KA;;;WD)' 2>/dev/null || true
+  wine reg delete "$odbc" /f /reg:32 >/dev/null 2>&1 || true
+}
+
+clear_data_sources
+check "the processor identifier is removed" bash -c \
+  "wine reg delete 'HKLM\\Hardware\\Description\\System\\CentralProcessor\\0' /v Identifier /f >/dev/null 2>&1"
+run_setup_answering "$exe"
+check "without an identifier the run exits 0 (got $SETUP_STATUS)" test "$SETUP_STATUS" -eq 0
+check_tree "$fresh" "without an identifier every year lands in the 32-bit programs' view"
+check_views
+
+clear_data_sources
+status=0
+wine "$tool" run-unseen "$(winepath -w "$exe")" 30 || status=$?
+check "started where nobody sees it, it ends by itself with exit 0 (got $status)" test "$status" -eq 0
+check_tree "$fresh" "unattended, every year is registered with the exact layout"
+status=0
+wine "$tool" run-unseen "$(winepath -w "$exe")" 30 || status=$?
+check "a second unattended start ends with exit 0 (got $status)" test "$status" -eq 0
+check_tree "$fresh" "a second unattended start changes nothing"
 
 wineserver -k 2>/dev/null || true
 echo "setup end to end ($arch): $passes passed, $failures failed"

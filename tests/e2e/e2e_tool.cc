@@ -1,0 +1,111 @@
+// What the end-to-end tests need of Windows that reg.exe and xdotool cannot
+// do. Runs inside the same wineserver session as the program under test.
+//
+//   levorn_e2e_tool set-dacl <key below HKLM> <SDDL DACL>
+//       Replaces the key's DACL, e.g. "D:(D;;0x2;;;WD)(A;;KA;;;WD)".
+//   levorn_e2e_tool box-text <title>
+//       Prints the text of the message box with that title.
+//   levorn_e2e_tool run-unseen <program> <seconds>
+//       Starts the program on a desktop of a new window station created
+//       without WSF_VISIBLE, as deployment tools run it: nothing it shows
+//       can be seen or answered. Exits with the program's exit code, or with
+//       124 (after ending it) when it is still running after <seconds>.
+#include <windows.h>
+#include <sddl.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+int SetDacl(const char* key_path, const char* sddl) {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &descriptor,
+                                                            nullptr)) {
+    std::fprintf(stderr, "bad SDDL %s: %lu\n", sddl, GetLastError());
+    return 2;
+  }
+  HKEY key = nullptr;
+  LONG result = RegOpenKeyExA(HKEY_LOCAL_MACHINE, key_path, 0, WRITE_DAC, &key);
+  if (result == ERROR_SUCCESS) {
+    result = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor);
+    RegCloseKey(key);
+  }
+  LocalFree(descriptor);
+  if (result != ERROR_SUCCESS) std::fprintf(stderr, "set-dacl %s: %ld\n", key_path, result);
+  return result == ERROR_SUCCESS ? 0 : 1;
+}
+
+BOOL CALLBACK PrintStaticText(HWND child, LPARAM) {
+  char class_name[16] = {};
+  GetClassNameA(child, class_name, sizeof class_name);
+  if (lstrcmpiA(class_name, "Static") != 0) return TRUE;
+  char text[4096] = {};
+  SendMessageA(child, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text));
+  if (text[0] != '\0') std::printf("%s\n", text);
+  return TRUE;
+}
+
+int BoxText(const char* title) {
+  HWND box = FindWindowA("#32770", title);
+  if (box == nullptr) {
+    std::fprintf(stderr, "no message box titled %s\n", title);
+    return 1;
+  }
+  EnumChildWindows(box, PrintStaticText, 0);
+  return 0;
+}
+
+int RunUnseen(const char* program, int seconds) {
+  HWINSTA station = CreateWindowStationA("LevornUnseen", 0, WINSTA_ALL_ACCESS, nullptr);
+  if (station == nullptr) {
+    std::fprintf(stderr, "CreateWindowStation: %lu\n", GetLastError());
+    return 2;
+  }
+  HWINSTA own_station = GetProcessWindowStation();
+  SetProcessWindowStation(station);
+  HDESK desktop = CreateDesktopA("Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+  SetProcessWindowStation(own_station);
+  if (desktop == nullptr) {
+    std::fprintf(stderr, "CreateDesktop: %lu\n", GetLastError());
+    return 2;
+  }
+
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  char desktop_name[] = "LevornUnseen\\Default";
+  startup.lpDesktop = desktop_name;
+  PROCESS_INFORMATION process = {};
+  std::string command_line = std::string("\"") + program + "\"";
+  if (!CreateProcessA(program, command_line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
+    std::fprintf(stderr, "CreateProcess %s: %lu\n", program, GetLastError());
+    return 2;
+  }
+  DWORD exit_code = 124;
+  if (WaitForSingleObject(process.hProcess, static_cast<DWORD>(seconds) * 1000) == WAIT_OBJECT_0) {
+    GetExitCodeProcess(process.hProcess, &exit_code);
+  } else {
+    std::fprintf(stderr, "%s still running after %d s\n", program, seconds);
+    TerminateProcess(process.hProcess, 124);
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  CloseDesktop(desktop);
+  CloseWindowStation(station);
+  return static_cast<int>(exit_code);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc == 4 && std::strcmp(argv[1], "set-dacl") == 0) return SetDacl(argv[2], argv[3]);
+  if (argc == 3 && std::strcmp(argv[1], "box-text") == 0) return BoxText(argv[2]);
+  if (argc == 4 && std::strcmp(argv[1], "run-unseen") == 0) {
+    return RunUnseen(argv[2], std::atoi(argv[3]));
+  }
+  std::fprintf(stderr, "usage: see the top of e2e_tool.cc\n");
+  return 2;
+}
