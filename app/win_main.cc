@@ -1,11 +1,14 @@
 // LevornSetup.exe: the platform starts the main window, whose load handler
-// runs the whole setup; the program ends when it has unloaded.
+// runs the whole setup; the program ends when it has unloaded. Where nobody
+// can see its windows, they and its messages are shown nowhere.
 #include <windows.h>
 
 #include "app/automation.h"
 #include "app/clock.h"
 #include "app/process_token_win32.h"
 #include "app/program.h"
+#include "app/screen.h"
+#include "app/window_station_win32.h"
 #include "app/setup_toolkit.h"
 #include "app/windows_win32.h"
 #include "base/message_box_win32.h"
@@ -16,13 +19,17 @@
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   levorn::Win32Registry registry;
   levorn::Win32SystemInfo system;
-  levorn::Win32MessageBox messages;
-  levorn::Win32Windows windows(instance);
+  levorn::Win32MessageBox screen_messages;
+  levorn::Win32Windows screen_windows(instance);
+  levorn::Win32WindowStation station;
+  levorn::UnseenScreen unseen;
+  const levorn::Screen screen =
+      levorn::ChooseScreen(station, {screen_windows, screen_messages}, unseen);
   levorn::Win32Clock clock;
   levorn::Win32SetupToolkit toolkit;
   levorn::Win32Automation automation;
   levorn::Win32ProcessToken token;
-  levorn::MdlODBC data_sources(registry, system, messages);
-  return levorn::RunLevornSetup(
-      {registry, data_sources, windows, messages, clock, system, toolkit, automation, token});
+  levorn::MdlODBC data_sources(registry, system, screen.messages);
+  return levorn::RunLevornSetup({registry, data_sources, screen.windows, screen.messages, clock,
+                                 system, toolkit, automation, token});
 }
