@@ -80,8 +80,14 @@ LRESULT CALLBACK Win32Windows::MainProc(HWND window, UINT message, WPARAM w, LPA
         0, "MDICLIENT", nullptr, WS_CHILD | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL | WS_VISIBLE,
         0, 0, 0, 0, window, reinterpret_cast<HMENU>(kMdiClientId),
         reinterpret_cast<LPCREATESTRUCTA>(l)->hInstance, &client);
+    if (mdi_client == nullptr) return -1;
+    // The client starts with both scroll bars showing until a message loop
+    // lets it find it has nothing to scroll, and every repaint of the frame
+    // until then draws them anew. Hiding them now leaves the client as its
+    // own first recalculation would, a moment earlier.
+    ShowScrollBar(mdi_client, SB_BOTH, FALSE);
     SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(mdi_client));
-    return mdi_client != nullptr ? 0 : -1;
+    return 0;
   }
   HWND mdi_client = reinterpret_cast<HWND>(GetWindowLongPtrA(window, GWLP_USERDATA));
   return DefFrameProcA(window, mdi_client, message, w, l);

@@ -97,10 +97,17 @@ class WindowsWin32Test : public ::testing::Test {
   Win32Windows windows_{GetModuleHandleA(nullptr)};
 };
 
+bool HasScrollBars(HWND window) {
+  return (GetWindowLongA(window, GWL_STYLE) & (WS_HSCROLL | WS_VSCROLL)) != 0;
+}
+
 TEST_F(WindowsWin32Test, MainWindowIsAnEmptyMdiFrameWithItsCaptionSizeAndIcon) {
   windows_.Create(WindowId::kMain);
   HWND main = windows_.handle(WindowId::kMain);
   windows_.Show(WindowId::kMain);
+  // The empty workspace shows no scroll bars from the moment it is shown,
+  // without waiting for a message loop.
+  EXPECT_FALSE(HasScrollBars(GetWindow(main, GW_CHILD)));
   windows_.Refresh(WindowId::kMain);
 
   EXPECT_EQ(WindowText(main), "Levorn Setup");
