@@ -1,7 +1,8 @@
 #include <windows.h>
 #include <oleauto.h>
 
-#include "app/automation.h"
+#include "app/automation_win32.h"
+#include "base/runtime_error.h"
 
 namespace levorn {
 namespace {
@@ -79,6 +80,8 @@ class DispatchObject : public AutomationObject {
  public:
   explicit DispatchObject(IDispatch* object) : object_(object) {}
   ~DispatchObject() override { object_->Release(); }
+  DispatchObject(const DispatchObject&) = delete;
+  DispatchObject& operator=(const DispatchObject&) = delete;
 
   Text CallForText(const Text& member, const std::vector<Text>& arguments) override {
     Result result;

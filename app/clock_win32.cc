@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "app/clock.h"
+#include "app/clock_win32.h"
 
 namespace levorn {
 

@@ -5,17 +5,17 @@
 #include <optional>
 #include <vector>
 
-#include "app/automation.h"
-#include "app/clock.h"
+#include "app/automation_api.h"
+#include "app/clock_api.h"
 #include "app/exit_code.h"
 #include "app/frm_message.h"
 #include "app/process_token_api.h"
-#include "app/setup_toolkit.h"
+#include "app/setup_toolkit_api.h"
 #include "app/window_api.h"
-#include "base/message_box.h"
+#include "base/message_box_api.h"
 #include "base/text.h"
 #include "odbc/mdl_odbc.h"
-#include "odbc/system_info.h"
+#include "odbc/system_info_api.h"
 #include "registry/bas_registry.h"
 #include "registry/registry_api.h"
 

@@ -5,7 +5,7 @@
 
 #include "app/window_api.h"
 #include "app/window_station_api.h"
-#include "base/message_box.h"
+#include "base/message_box_api.h"
 
 namespace levorn {
 

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "app/setup_toolkit.h"
+#include "app/setup_toolkit_win32.h"
 #include "base/ansi.h"
 #include "base/runtime_error.h"
 

@@ -3,14 +3,14 @@
 // can see its windows, they and its messages are shown nowhere.
 #include <windows.h>
 
-#include "app/automation.h"
-#include "app/clock.h"
+#include "app/automation_win32.h"
+#include "app/clock_win32.h"
 #include "app/process_token_win32.h"
 #include "app/program.h"
 #include "app/screen.h"
 #include "app/window_station_win32.h"
-#include "app/setup_toolkit.h"
-#include "app/windows_win32.h"
+#include "app/setup_toolkit_win32.h"
+#include "app/window_win32.h"
 #include "base/message_box_win32.h"
 #include "odbc/mdl_odbc.h"
 #include "odbc/system_info_win32.h"

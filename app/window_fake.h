@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/window_api.h"
-#include "base/message_box.h"
+#include "base/message_box_api.h"
 
 namespace levorn {
 

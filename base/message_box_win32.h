@@ -1,7 +1,7 @@
 #ifndef LEVORN_BASE_MESSAGE_BOX_WIN32_H_
 #define LEVORN_BASE_MESSAGE_BOX_WIN32_H_
 
-#include "base/message_box.h"
+#include "base/message_box_api.h"
 
 namespace levorn {
 

@@ -5,10 +5,10 @@
 #include <optional>
 #include <string>
 
-#include "base/message_box.h"
+#include "base/message_box_api.h"
 #include "base/text.h"
 #include "base/variant.h"
-#include "odbc/system_info.h"
+#include "odbc/system_info_api.h"
 #include "registry/registry_api.h"
 
 namespace levorn {

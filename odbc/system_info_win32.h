@@ -1,7 +1,7 @@
 #ifndef LEVORN_ODBC_SYSTEM_INFO_WIN32_H_
 #define LEVORN_ODBC_SYSTEM_INFO_WIN32_H_
 
-#include "odbc/system_info.h"
+#include "odbc/system_info_api.h"
 
 namespace levorn {
 

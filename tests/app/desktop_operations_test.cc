@@ -11,6 +11,10 @@
 #include "base/runtime_error.h"
 #include "registry/registry_fake.h"
 #include "tests/support/run_time_error.h"
+#include "odbc/system_info_fake.h"
+#include "app/automation_fake.h"
+#include "app/setup_toolkit_fake.h"
+#include "app/clock_fake.h"
 
 namespace levorn {
 namespace {

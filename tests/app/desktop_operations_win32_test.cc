@@ -16,6 +16,9 @@
 #include "odbc/system_info_win32.h"
 #include "registry/registry_fake.h"
 #include "tests/support/run_time_error.h"
+#include "app/automation_win32.h"
+#include "app/setup_toolkit_win32.h"
+#include "app/clock_fake.h"
 
 namespace levorn {
 namespace {

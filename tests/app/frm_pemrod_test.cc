@@ -15,6 +15,10 @@
 #include "base/system_error.h"
 #include "odbc/mdl_odbc.h"
 #include "registry/registry_fake.h"
+#include "odbc/system_info_fake.h"
+#include "app/automation_fake.h"
+#include "app/setup_toolkit_fake.h"
+#include "app/clock_fake.h"
 
 namespace levorn {
 namespace {

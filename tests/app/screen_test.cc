@@ -13,6 +13,10 @@
 #include "app/window_station_fake.h"
 #include "odbc/mdl_odbc.h"
 #include "registry/registry_fake.h"
+#include "odbc/system_info_fake.h"
+#include "app/automation_fake.h"
+#include "app/setup_toolkit_fake.h"
+#include "app/clock_fake.h"
 
 #ifdef _WIN32
 #include "app/window_station_win32.h"

@@ -5,10 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include "base/message_box.h"
+#include "base/message_box_api.h"
 #include "base/system_error.h"
 #include "odbc/mdl_odbc.h"
 #include "registry/registry_fake.h"
+#include "base/message_box_fake.h"
+#include "odbc/system_info_fake.h"
 
 namespace levorn {
 namespace {

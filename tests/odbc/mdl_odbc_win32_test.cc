@@ -7,10 +7,11 @@
 
 #include <gtest/gtest.h>
 
-#include "base/message_box.h"
+#include "base/message_box_api.h"
 #include "odbc/mdl_odbc.h"
 #include "odbc/system_info_win32.h"
 #include "registry/registry_win32.h"
+#include "base/message_box_fake.h"
 
 namespace levorn {
 namespace {

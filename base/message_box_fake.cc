@@ -1,4 +1,4 @@
-#include "base/message_box.h"
+#include "base/message_box_fake.h"
 
 namespace levorn {
 

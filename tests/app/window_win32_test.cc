@@ -15,7 +15,7 @@
 #include "app/frm_message.h"
 #include "app/label_colour.h"
 #include "app/layout.h"
-#include "app/windows_win32.h"
+#include "app/window_win32.h"
 
 namespace levorn {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/automation.h"
+#include "app/automation_fake.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "app/windows_win32.h"
+#include "app/window_win32.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "odbc/system_info.h"
+#include "odbc/system_info_fake.h"
 
 #include <cstring>
 

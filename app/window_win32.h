@@ -1,5 +1,5 @@
-#ifndef LEVORN_APP_WINDOWS_WIN32_H_
-#define LEVORN_APP_WINDOWS_WIN32_H_
+#ifndef LEVORN_APP_WINDOW_WIN32_H_
+#define LEVORN_APP_WINDOW_WIN32_H_
 
 #include <windows.h>
 
@@ -17,6 +17,8 @@ class Win32Windows : public WindowApi {
  public:
   explicit Win32Windows(HINSTANCE instance);
   ~Win32Windows() override;
+  Win32Windows(const Win32Windows&) = delete;
+  Win32Windows& operator=(const Win32Windows&) = delete;
 
   void Create(WindowId window) override;
   void Show(WindowId window) override;
@@ -56,4 +58,4 @@ class Win32Windows : public WindowApi {
 
 }  // namespace levorn
 
-#endif  // LEVORN_APP_WINDOWS_WIN32_H_
+#endif  // LEVORN_APP_WINDOW_WIN32_H_

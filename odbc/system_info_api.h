@@ -1,9 +1,7 @@
-#ifndef LEVORN_ODBC_SYSTEM_INFO_H_
-#define LEVORN_ODBC_SYSTEM_INFO_H_
+#ifndef LEVORN_ODBC_SYSTEM_INFO_API_H_
+#define LEVORN_ODBC_SYSTEM_INFO_API_H_
 
 #include <cstdint>
-#include <optional>
-#include <string>
 
 namespace levorn {
 
@@ -36,33 +34,6 @@ class SystemInfoApi {
   virtual bool RunsUnderWow64() = 0;
 };
 
-// A system that says what the test tells it to.
-class FakeSystemInfo : public SystemInfoApi {
- public:
-  // std::nullopt makes GetVersionExA fail and leave the record untouched.
-  std::optional<OsVersionRecord> version;
-  // std::nullopt makes GetSystemDirectoryA return 0 and write nothing.
-  std::optional<std::string> system_directory;
-  // When set, GetSystemDirectoryA returns this count and writes nothing.
-  std::optional<uint32_t> system_directory_result_only;
-
-  // The same for GetWindowsDirectoryA.
-  std::optional<std::string> windows_directory = std::string("C:\\Windows");
-  std::optional<uint32_t> windows_directory_result_only;
-
-  bool wow64 = false;
-
-  int version_calls = 0;
-  int system_directory_calls = 0;
-
-  static OsVersionRecord Version(uint32_t platform, uint32_t major, uint32_t minor);
-
-  bool GetVersionExA(OsVersionRecord& record) override;
-  uint32_t GetSystemDirectoryA(char* buffer, uint32_t size) override;
-  uint32_t GetWindowsDirectoryA(char* buffer, uint32_t size) override;
-  bool RunsUnderWow64() override { return wow64; }
-};
-
 }  // namespace levorn
 
-#endif  // LEVORN_ODBC_SYSTEM_INFO_H_
+#endif  // LEVORN_ODBC_SYSTEM_INFO_API_H_

@@ -1,8 +1,7 @@
-#ifndef LEVORN_BASE_MESSAGE_BOX_H_
-#define LEVORN_BASE_MESSAGE_BOX_H_
+#ifndef LEVORN_BASE_MESSAGE_BOX_API_H_
+#define LEVORN_BASE_MESSAGE_BOX_API_H_
 
 #include <cstdint>
-#include <vector>
 
 #include "base/text.h"
 
@@ -19,21 +18,6 @@ class MessageBoxApi {
   virtual int32_t Show(const Text& prompt, const Text& title, uint32_t style) = 0;
 };
 
-// Shows nothing; remembers every message box for tests to inspect.
-class RecordingMessageBox : public MessageBoxApi {
- public:
-  struct Shown {
-    Text prompt;
-    Text title;
-    uint32_t style;
-  };
-  int32_t Show(const Text& prompt, const Text& title, uint32_t style) override;
-  const std::vector<Shown>& shown() const { return shown_; }
-
- private:
-  std::vector<Shown> shown_;
-};
-
 // The caption a message box is shown with.
 inline Text MessageBoxCaption(const Text& title) {
   return title.empty() ? Text(kApplicationTitle) : title;
@@ -41,4 +25,4 @@ inline Text MessageBoxCaption(const Text& title) {
 
 }  // namespace levorn
 
-#endif  // LEVORN_BASE_MESSAGE_BOX_H_
+#endif  // LEVORN_BASE_MESSAGE_BOX_API_H_

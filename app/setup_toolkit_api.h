@@ -1,0 +1,24 @@
+#ifndef LEVORN_APP_SETUP_TOOLKIT_API_H_
+#define LEVORN_APP_SETUP_TOOLKIT_API_H_
+
+#include <cstdint>
+#include <string>
+
+namespace levorn {
+
+// The setup toolkit library Vb6stkit.dll, which makes and removes
+// program-group shortcuts. Every text goes as a NUL-terminated ANSI buffer
+// that the library may change in place. A library or entry point that cannot
+// be found raises run-time error 53 or 453.
+class SetupToolkitApi {
+ public:
+  virtual ~SetupToolkitApi() = default;
+  virtual int32_t fCreateShellLink(std::string& folder_name, std::string& link_name,
+                                   std::string& link_path, std::string& link_arguments,
+                                   int32_t private_flag, std::string& parent_folder) = 0;
+  virtual int32_t fRemoveShellLink(std::string& folder_name, std::string& link_name) = 0;
+};
+
+}  // namespace levorn
+
+#endif  // LEVORN_APP_SETUP_TOOLKIT_API_H_
