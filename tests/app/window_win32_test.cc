@@ -48,10 +48,11 @@ RECT RectIn(HWND window, HWND parent) {  // a child's rectangle in its parent's 
   return rect;
 }
 
-// Lets the window system paint, then writes the screen's pixels under the
-// window's outer rectangle to a 24-bit bitmap file.
-void SaveScreenshot(HWND window, const char* name) {
-  for (int i = 0; i < 20; ++i) {
+// Lets the window system paint (unless the picture must show the windows as
+// the setup pass leaves them, with no message loop run yet), then writes the
+// screen's pixels under the window's outer rectangle to a 24-bit bitmap file.
+void SaveScreenshot(HWND window, const char* name, bool run_message_loop = true) {
+  for (int i = 0; run_message_loop && i < 20; ++i) {
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
     Sleep(10);
@@ -109,6 +110,7 @@ TEST_F(WindowsWin32Test, MainWindowIsAnEmptyMdiFrameWithItsCaptionSizeAndIcon) {
   // without waiting for a message loop.
   EXPECT_FALSE(HasScrollBars(GetWindow(main, GW_CHILD)));
   windows_.Refresh(WindowId::kMain);
+  SaveScreenshot(main, "main-window-during-pass", false);
 
   EXPECT_EQ(WindowText(main), "Levorn Setup");
   const LONG style = GetWindowLongA(main, GWL_STYLE);
