@@ -15,7 +15,7 @@ class ProcessTokenApi {
  public:
   virtual ~ProcessTokenApi() = default;
   // Whether registry virtualization is on for this process; nothing where
-  // the platform does not know the question (Windows XP, Wine).
+  // the platform does not know the question (Windows XP). Wine says off.
   virtual std::optional<bool> RegistryVirtualization() = 0;
   // Turns it off for this process; false when the platform refused.
   virtual bool DisableRegistryVirtualization() = 0;
