@@ -7,6 +7,10 @@
 
 namespace levorn {
 
+// Confines the search for libraries loaded by name to the system directory,
+// for the whole process. The program calls it first thing at start.
+void RestrictLibrarySearch();
+
 // The real library, loaded when an operation first needs it (never linked,
 // so the program starts without it), and called with the standard Windows
 // calling convention.

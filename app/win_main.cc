@@ -17,6 +17,7 @@
 #include "registry/registry_win32.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+  levorn::RestrictLibrarySearch();
   levorn::Win32Registry registry;
   levorn::Win32SystemInfo system;
   levorn::Win32MessageBox screen_messages;

@@ -107,15 +107,20 @@ ensure_display() {
 # Runs LevornSetup.exe ($1) under Wine on $DISPLAY and answers each message
 # box it shows by pressing Return, as a person would. With $2, saves a
 # screenshot of the whole screen there while the completion message is up.
+# A run that has not ended after two minutes is killed.
 # Sets SETUP_STATUS (the exit code) and SETUP_TITLES (message-box titles seen);
 # with LEVORN_BOX_TOOL (the end-to-end tool) also SETUP_TEXTS, their texts.
 run_setup_answering() {
-  local exe=$1 screenshot=${2:-} pid box title waited
+  local exe=$1 screenshot=${2:-} pid box title waited deadline=$((SECONDS + 120))
   SETUP_TITLES=()
   SETUP_TEXTS=""
   wine "$exe" &
   pid=$!
   while kill -0 "$pid" 2>/dev/null; do
+    if ((SECONDS > deadline)); then  # hung: no run takes two minutes
+      kill "$pid" 2>/dev/null || true
+      break
+    fi
     box=""
     for title in "Levorn Installation" "Levorn"; do
       box=$(xdotool search --name "^${title}\$" 2>/dev/null | head -n 1) || true

@@ -84,29 +84,49 @@ TEST(SetupToolkitWin32Test, ALibraryWithoutTheEntryPointRaises453) {
   }
 }
 
-TEST_F(DesktopOperationsWin32Test, TheToolkitReceivesTheArgumentsInOrderAsAnsiTexts) {
-  ASSERT_TRUE(SetDllDirectoryA(LEVORN_TOOLKIT_STANDIN_DIR));
-  Text folder = L"Levorn caf\u00e9 \u4e2d", name = L"Levorn 2026",
-       target = L"C:\\Halvex\\Levorn\\Levorn.exe";
-  EXPECT_TRUE(main_.CreateShortcut(folder, name, target).IsEmpty());
-  SetDllDirectoryA(nullptr);
+// With the library search confined to the system directory, as the program
+// confines it at start, the toolkit installed beside the program is still
+// found, and receives its arguments in order as ANSI texts.
+TEST(SetupToolkitWin32Test, BesideTheProgramItIsFoundAndReceivesTheArgumentsAsAnsiTexts) {
+  RestrictLibrarySearch();
+  char program[MAX_PATH] = {};
+  ASSERT_NE(GetModuleFileNameA(nullptr, program, MAX_PATH), 0u);
+  std::string beside(program);
+  beside = beside.substr(0, beside.find_last_of('\\') + 1) + "Vb6stkit.dll";
+  ASSERT_TRUE(CopyFileA(LEVORN_TOOLKIT_STANDIN_DIR "\\Vb6stkit.dll", beside.c_str(), FALSE));
+  {
+    FakeRegistry registry;
+    RecordingWindows windows;
+    Win32SystemInfo system;
+    MdlODBC writers{registry, system, windows};
+    FixedClock clock{2026};
+    Win32SetupToolkit toolkit;
+    Win32Automation automation;
+    FakeProcessToken token;
+    frmPemrod main{
+        {registry, writers, windows, windows, clock, system, toolkit, automation, token}};
+    Text folder = L"Levorn caf\u00e9 \u4e2d", name = L"Levorn 2026",
+         target = L"C:\\Halvex\\Levorn\\Levorn.exe";
+    EXPECT_TRUE(main.CreateShortcut(folder, name, target).IsEmpty());
 
-  using LastCall = void(WINAPI*)(LPSTR, LONG);
-  auto last_call = reinterpret_cast<LastCall>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("Vb6stkit.dll"), "StandInLastCall")));
-  ASSERT_NE(last_call, nullptr);
-  char received[512] = {};
-  last_call(received, sizeof received);
-  EXPECT_STREQ(received,
-               "fCreateShellLink|Levorn caf\xe9 ?|Levorn 2026|C:\\Halvex\\Levorn\\Levorn.exe||0|"
-               "$(Programs)");
-  // The library upper-cased the folder name in its buffer; that comes back.
-  EXPECT_EQ(folder, L"LEVORN CAF\u00e9 ?");
-  EXPECT_EQ(name, L"Levorn 2026");
+    using LastCall = void(WINAPI*)(LPSTR, LONG);
+    auto last_call = reinterpret_cast<LastCall>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("Vb6stkit.dll"), "StandInLastCall")));
+    ASSERT_NE(last_call, nullptr);
+    char received[512] = {};
+    last_call(received, sizeof received);
+    EXPECT_STREQ(received,
+                 "fCreateShellLink|Levorn caf\xe9 ?|Levorn 2026|C:\\Halvex\\Levorn\\Levorn.exe||0|"
+                 "$(Programs)");
+    // The library upper-cased the folder name in its buffer; that comes back.
+    EXPECT_EQ(folder, L"LEVORN CAF\u00e9 ?");
+    EXPECT_EQ(name, L"Levorn 2026");
 
-  EXPECT_TRUE(main_.RemoveShortcut(folder, name).IsEmpty());
-  last_call(received, sizeof received);
-  EXPECT_STREQ(received, "fRemoveShellLink|LEVORN CAF\xe9 ?|Levorn 2026");
+    EXPECT_TRUE(main.RemoveShortcut(folder, name).IsEmpty());
+    last_call(received, sizeof received);
+    EXPECT_STREQ(received, "fRemoveShellLink|LEVORN CAF\xe9 ?|Levorn 2026");
+  }
+  DeleteFileA(beside.c_str());
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 # End to end: LevornSetup.exe in a fresh Wine prefix (32- or 64-bit Windows),
 # on a virtual display, its message boxes answered as a person would.
 #
-#   setup_e2e.sh win32|win64 <LevornSetup.exe> <scratch dir> <levorn_e2e_tool.exe>
+#   setup_e2e.sh win32|win64 <LevornSetup.exe> <scratch dir> <levorn_e2e_tool.exe> <planted.dll>
 #
 # Before the first run the prefix gets a data source of its own for 2005
 # (with values Levorn never writes, and a DACL that lets Everyone read but
@@ -14,13 +14,15 @@
 #     2002 through this year with exactly the registry layout Levorn's ODBC
 #     driver needs, in the 32-bit programs' view; 2005 is untouched; 2006's
 #     list entry now names the Access driver; nothing lands in the 64-bit
-#     view; exit 0. A third run changes nothing.
+#     view; exit 0. A third run, started from a folder where libraries named
+#     like system ones were planted (and Wine told to prefer them, as the
+#     Windows loader would), changes nothing and loads none of them.
 #  3. With no processor identifier the data sources still land in the view
 #     the machine's 32-bit programs read.
 #  4. Started in a window station nobody sees, as a deployment tool starts
 #     it, the program ends by itself, twice, with the same result.
 source "$(dirname "$0")/../../scripts/lib.sh"
-arch=$1 exe=$2 scratch=$3 tool=$4
+arch=$1 exe=$(realpath "$2") scratch=$3 tool=$(realpath "$4") planted=$(realpath "$5")
 
 export LC_ALL=C
 passes=0 failures=0
@@ -152,8 +154,27 @@ check_views() {
 }
 check_views
 
-run_setup_answering "$exe"
-check "third run exits 0 (got $SETUP_STATUS)" test "$SETUP_STATUS" -eq 0
+# Libraries the windows, COM and the input methods load by name after start.
+# Left out: version.dll and imm32.dll, which Wine's own libraries load before
+# the program runs (Windows has imm32.dll among its known DLLs).
+planted_names=(uxtheme dwmapi msctf comctl32 propsys shcore)
+downloads="$prefix/drive_c/users/Public/Downloads"
+mkdir -p "$downloads"
+cp "$exe" "$downloads/LevornSetup.exe"
+for name in "${planted_names[@]}"; do cp "$planted" "$downloads/$name.dll"; done
+overrides=$WINEDLLOVERRIDES
+export WINEDLLOVERRIDES="$overrides;$(IFS=,; echo "${planted_names[*]}")=n,b"
+pushd "$downloads" >/dev/null
+LEVORN_BOX_TOOL=""  # it would load the planted libraries from this folder itself
+run_setup_answering "$downloads/LevornSetup.exe"
+LEVORN_BOX_TOOL=$tool
+popd >/dev/null
+export WINEDLLOVERRIDES=$overrides
+check "third run, beside planted libraries, exits 0 (got $SETUP_STATUS)" test "$SETUP_STATUS" -eq 0
+check "it ended with the completion message (${SETUP_TITLES[*]:-none})" \
+  test "${SETUP_TITLES[*]:-}" = "Levorn Installation"
+loaded=$(cd "$downloads" && find . -name '*.loaded' -printf '%f ')
+check "no library planted beside it was loaded (${loaded:-none})" test -z "$loaded"
 check "third run changes nothing" test "$(dump_view 32)" = "$after_first"
 
 # The layout of a first run on a machine without Levorn's data sources.
