@@ -22,39 +22,39 @@ float ToSingle(double twips) {
 
 void frmMessage::EnsureLoaded() {
   if (loaded_) return;
-  windows_.Create(WindowId::kProgress);
+  screen_.Create(WindowId::kProgress);
   loaded_ = true;
   Form_Load();
 }
 
 void frmMessage::Form_Load() {
-  windows_.SetHeight(WindowId::kProgress, kHeight);
-  windows_.SetWidth(WindowId::kProgress, kWidth);
+  screen_.SetHeight(WindowId::kProgress, kHeight);
+  screen_.SetWidth(WindowId::kProgress, kWidth);
   // Half the difference in size: centred over the main window when that sits
   // at the screen's top-left corner. Sizes are read back, as the window
   // system may have adjusted them.
-  windows_.SetLeft(WindowId::kProgress, ToSingle((double{windows_.Width(WindowId::kMain)} -
-                                                  double{windows_.Width(WindowId::kProgress)}) /
-                                                 2));
-  windows_.SetTop(WindowId::kProgress, ToSingle((double{windows_.Height(WindowId::kMain)} -
-                                                 double{windows_.Height(WindowId::kProgress)}) /
+  screen_.SetLeft(WindowId::kProgress, ToSingle((double{screen_.Width(WindowId::kMain)} -
+                                                 double{screen_.Width(WindowId::kProgress)}) /
                                                 2));
+  screen_.SetTop(WindowId::kProgress, ToSingle((double{screen_.Height(WindowId::kMain)} -
+                                                double{screen_.Height(WindowId::kProgress)}) /
+                                               2));
 }
 
 void frmMessage::Show() {
   EnsureLoaded();
-  windows_.Show(WindowId::kProgress);
+  screen_.Show(WindowId::kProgress);
 }
 
 void frmMessage::Refresh() {
   EnsureLoaded();
-  windows_.Refresh(WindowId::kProgress);
+  screen_.Refresh(WindowId::kProgress);
 }
 
 void frmMessage::Unload() {
   if (!loaded_) return;
   loaded_ = false;
-  windows_.Destroy(WindowId::kProgress);
+  screen_.Destroy(WindowId::kProgress);
 }
 
 }  // namespace levorn

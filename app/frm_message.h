@@ -1,7 +1,7 @@
 #ifndef LEVORN_APP_FRM_MESSAGE_H_
 #define LEVORN_APP_FRM_MESSAGE_H_
 
-#include "app/window_api.h"
+#include "app/screen.h"
 
 namespace levorn {
 
@@ -14,7 +14,7 @@ class frmMessage {
   static constexpr float kWidth = 4740;
   static constexpr float kHeight = 2475;
 
-  explicit frmMessage(WindowApi& windows) : windows_(windows) {}
+  explicit frmMessage(ScreenApi& screen) : screen_(screen) {}
 
   void Show();     // modeless, no owner; loads the window first
   void Refresh();  // repaints it now
@@ -25,7 +25,7 @@ class frmMessage {
   void EnsureLoaded();
   void Form_Load();
 
-  WindowApi& windows_;
+  ScreenApi& screen_;
   bool loaded_ = false;
 };
 

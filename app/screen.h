@@ -1,24 +1,60 @@
 #ifndef LEVORN_APP_SCREEN_H_
 #define LEVORN_APP_SCREEN_H_
 
+#include <cstdint>
 #include <map>
+#include <optional>
 
-#include "app/window_api.h"
-#include "app/window_station_api.h"
-#include "base/message_box_api.h"
+#include "base/text.h"
 
 namespace levorn {
 
-// Where the run shows its windows and messages.
-struct Screen {
-  WindowApi& windows;
-  MessageBoxApi& messages;
+// The program's two windows.
+enum class WindowId { kMain, kProgress };
+
+// MB_OK: an OK button only, no icon, modal to the application.
+inline constexpr uint32_t kMessageBoxOk = 0;
+
+// The caption a message box is shown with: an empty title shows the
+// application title instead.
+inline Text MessageBoxCaption(const Text& title) {
+  return title.empty() ? Text(kApplicationTitle) : title;
+}
+
+// What the user sees: the two windows and the message boxes. Positions and
+// sizes are the outer rectangle in twips (1/1440 inch); Left and Top are
+// screen positions. A failing window operation raises a run-time error.
+class ScreenApi {
+ public:
+  virtual ~ScreenApi() = default;
+
+  // Creates the window with its design layout, hidden.
+  virtual void Create(WindowId window) = 0;
+  // Shows it modeless, without an owner.
+  virtual void Show(WindowId window) = 0;
+  // Repaints it and its label at once, without running the message loop.
+  virtual void Refresh(WindowId window) = 0;
+  // Closes and destroys it.
+  virtual void Destroy(WindowId window) = 0;
+
+  virtual float Left(WindowId window) = 0;
+  virtual float Top(WindowId window) = 0;
+  virtual float Width(WindowId window) = 0;
+  virtual float Height(WindowId window) = 0;
+  virtual void SetLeft(WindowId window, float twips) = 0;
+  virtual void SetTop(WindowId window, float twips) = 0;
+  virtual void SetWidth(WindowId window, float twips) = 0;
+  virtual void SetHeight(WindowId window, float twips) = 0;
+
+  // A modal message box; returns the button pressed.
+  virtual int32_t ShowMessage(const Text& prompt, const Text& title, uint32_t style) = 0;
 };
 
-// Windows and message boxes that nobody can see: nothing is drawn, and a
+// The screen of a window station nobody sees: nothing is drawn, and a
 // message box is answered OK at once. The windows keep their size and place,
-// so the run goes through exactly the steps it takes on a screen.
-class UnseenScreen : public WindowApi, public MessageBoxApi {
+// so the run goes through exactly the steps it takes on a screen, and ends
+// by itself with the same exit code.
+class UnseenScreen : public ScreenApi {
  public:
   void Create(WindowId window) override { rects_[window] = {}; }
   void Show(WindowId) override {}
@@ -32,8 +68,7 @@ class UnseenScreen : public WindowApi, public MessageBoxApi {
   void SetTop(WindowId window, float twips) override { rects_[window].top = twips; }
   void SetWidth(WindowId window, float twips) override { rects_[window].width = twips; }
   void SetHeight(WindowId window, float twips) override { rects_[window].height = twips; }
-
-  int32_t Show(const Text& prompt, const Text& title, uint32_t style) override;
+  int32_t ShowMessage(const Text&, const Text&, uint32_t) override { return 1; }  // IDOK
 
  private:
   struct Rect {
@@ -42,11 +77,13 @@ class UnseenScreen : public WindowApi, public MessageBoxApi {
   std::map<WindowId, Rect> rects_;
 };
 
-// The screen itself, unless the process's window station is known not to be
-// visible: then nobody could see the windows or answer a message, and the
-// run must not wait for it, so it shows them nowhere. The pass and its exit
-// code are the same either way.
-Screen ChooseScreen(WindowStationApi& station, const Screen& visible, UnseenScreen& unseen);
+// The screen a run shows itself on: the screen itself, unless the process's
+// window station is known not to be visible. Then nobody could see the
+// windows or answer a message, and the run must not wait for it.
+inline ScreenApi& ScreenFor(std::optional<bool> station_visible, ScreenApi& screen,
+                            ScreenApi& unseen) {
+  return station_visible == false ? unseen : screen;
+}
 
 }  // namespace levorn
 

@@ -1,6 +1,7 @@
 #ifndef LEVORN_BASE_ANSI_H_
 #define LEVORN_BASE_ANSI_H_
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -8,6 +9,9 @@
 
 namespace levorn {
 
+// The two conversions the platform makes for the program, each with one
+// implementation per build (_win32.cc, _host.cc) and no double.
+//
 // The one conversion between our wide texts and the ANSI code page that the
 // ...A platform calls take. On Windows it is the process code page, with that
 // code page's substitute for characters it cannot hold; elsewhere it is
@@ -18,6 +22,18 @@ Text FromAnsi(std::string_view ansi);
 // What a by-reference caller sees after its text went through a call:
 // converted to ANSI and back.
 inline Text AnsiRoundTrip(const Text& text) { return FromAnsi(ToAnsi(text)); }
+
+// Win32 error codes the program acts on or reports.
+inline constexpr int32_t kErrorSuccess = 0;
+inline constexpr int32_t kErrorFileNotFound = 2;
+inline constexpr int32_t kErrorAccessDenied = 5;
+inline constexpr int32_t kErrorInvalidHandle = 6;
+inline constexpr int32_t kErrorMoreData = 234;
+
+// The system's own wording for a Win32 error code, one line, no trailing
+// line break ("Access is denied." on Windows). Never empty. Elsewhere,
+// Windows' wording for the codes the tests meet.
+Text DescribeSystemError(int32_t code);
 
 }  // namespace levorn
 

@@ -1,8 +1,10 @@
 // Windows-1252 for builds without the platform, so that host tests see the
-// same bytes a Western-European Windows would hand to the registry.
+// same bytes a Western-European Windows would hand to the registry; and
+// Windows' wording for the error codes the tests meet.
 #include "base/ansi.h"
 
 #include <array>
+#include <string>
 
 namespace levorn {
 namespace {
@@ -45,6 +47,22 @@ Text FromAnsi(std::string_view ansi) {
   text.reserve(ansi.size());
   for (char byte : ansi) text.push_back(ByteToWide(static_cast<unsigned char>(byte)));
   return text;
+}
+
+Text DescribeSystemError(int32_t code) {
+  switch (code) {
+    case kErrorSuccess:
+      return L"The operation completed successfully.";
+    case kErrorFileNotFound:
+      return L"The system cannot find the file specified.";
+    case kErrorAccessDenied:
+      return L"Access is denied.";
+    case kErrorInvalidHandle:
+      return L"The handle is invalid.";
+    case kErrorMoreData:
+      return L"More data is available.";
+  }
+  return L"Error " + std::to_wstring(code) + L".";
 }
 
 }  // namespace levorn

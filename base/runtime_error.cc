@@ -30,10 +30,6 @@ RuntimeError::RuntimeError(ErrorNumber number, Text description)
 
 RuntimeError::RuntimeError(ErrorNumber number) : RuntimeError(number, DefaultDescription(number)) {}
 
-Text UnhandledErrorReport(const RuntimeError& error) {
-  return L"Run-time error '" + std::to_wstring(error.number()) + L"':\n\n" + error.description();
-}
-
 int16_t ToInt16(int64_t value) {
   if (value < std::numeric_limits<int16_t>::min() || value > std::numeric_limits<int16_t>::max()) {
     throw RuntimeError(ErrorNumber::kOverflow);

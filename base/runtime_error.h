@@ -8,8 +8,7 @@
 
 namespace levorn {
 
-// The run-time error numbers the program can raise, with the descriptions the
-// user sees in "Run-time error 'N':".
+// The run-time error numbers the program can raise.
 enum class ErrorNumber : int32_t {
   kOverflow = 6,
   kOutOfMemory = 7,
@@ -37,10 +36,8 @@ class RuntimeError : public std::exception {
   Text description_;
 };
 
+// The platform's description of an error of that number.
 Text DefaultDescription(ErrorNumber number);
-
-// The text of the platform's standard report of an unhandled error.
-Text UnhandledErrorReport(const RuntimeError& error);
 
 // Signed 16-bit arithmetic as the program's counters need it: a result out of
 // range raises the overflow error instead of wrapping.

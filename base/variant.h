@@ -2,6 +2,7 @@
 #define LEVORN_BASE_VARIANT_H_
 
 #include <cstdint>
+#include <string>
 #include <variant>
 
 #include "base/text.h"
@@ -24,7 +25,11 @@ class Variant {
   int32_t AsInteger() const { return std::get<int32_t>(value_); }
 
   // The variant as text: a text unchanged, an integer in decimal, empty as "".
-  Text ToText() const;
+  Text ToText() const {
+    if (IsText()) return AsText();
+    if (IsInteger()) return std::to_wstring(AsInteger());
+    return Text();
+  }
 
   bool operator==(const Variant&) const = default;
 

@@ -5,24 +5,9 @@
 #include <vector>
 
 #include "base/ansi.h"
-#include "base/system_error.h"
 #include "registry/scoped_key.h"
 
 namespace levorn {
-
-struct MdlODBC::View {
-  const char* data_sources_root;  // ends in a backslash
-  const char* data_source_list;
-  std::optional<Text> (MdlODBC::*driver_directory)();
-};
-
-const MdlODBC::View MdlODBC::kNative = {"SOFTWARE\\ODBC\\ODBC.INI\\",
-                                        "SOFTWARE\\ODBC\\ODBC.INI\\ODBC Data Sources",
-                                        &MdlODBC::NativeDriverDirectory};
-
-const MdlODBC::View MdlODBC::kWow64 = {"SOFTWARE\\WOW6432node\\ODBC\\ODBC.INI\\",
-                                       "SOFTWARE\\WOW6432node\\ODBC\\ODBC.INI\\ODBC Data Sources",
-                                       &MdlODBC::Wow64DriverDirectory};
 
 namespace {
 
@@ -30,6 +15,20 @@ constexpr wchar_t kNtSystemDirectory[] = L"C:\\WinNT\\System32";
 constexpr wchar_t kWin9xSystemDirectory[] = L"C:\\Windows\\System";
 constexpr char kAccessDriverName[] = "Microsoft Access Driver (*.mdb)";
 constexpr uint32_t kSystemDirectoryBufferSize = 260;
+
+// Where a view keeps its data sources and their list.
+struct ViewKeys {
+  const char* data_sources_root;  // ends in a backslash
+  const char* data_source_list;
+};
+
+ViewKeys KeysOf(RegistryView view) {
+  if (view == RegistryView::kNative) {
+    return {"SOFTWARE\\ODBC\\ODBC.INI\\", "SOFTWARE\\ODBC\\ODBC.INI\\ODBC Data Sources"};
+  }
+  return {"SOFTWARE\\WOW6432node\\ODBC\\ODBC.INI\\",
+          "SOFTWARE\\WOW6432node\\ODBC\\ODBC.INI\\ODBC Data Sources"};
+}
 
 // Writes one data source's keys and values. The first call that fails ends
 // the writing: nothing more is written, and the keys this write created are
@@ -138,24 +137,17 @@ Text VersionName(const OsVersionRecord& v) {
 
 }  // namespace
 
-DsnResult MdlODBC::CreateAccessDSN(Text& name, Text& database_path, Text& description) {
-  return Register(kNative, name, database_path, description);
-}
-
-DsnResult MdlODBC::CreateAccessDSNWow64(Text& name, Text& database_path, Text& description) {
-  return Register(kWow64, name, database_path, description);
-}
-
-DsnResult MdlODBC::Register(const View& view, Text& name, Text& database_path, Text& description) {
+DsnResult MdlODBC::Register(RegistryView view, Text& name, Text& database_path, Text& description) {
+  const ViewKeys keys = KeysOf(view);
   const std::string ansi_name = ToAnsi(name);
-  const std::string key_path = view.data_sources_root + ansi_name;
+  const std::string key_path = keys.data_sources_root + ansi_name;
 
   const int32_t presence = KeyPresence(key_path);
   if (presence == kErrorSuccess) return {DsnOutcome::kAlreadyPresent};
   if (presence != kErrorFileNotFound) return {DsnOutcome::kNotRegistered, presence};
 
-  const std::optional<Text> directory = (this->*view.driver_directory)();
-  if (!directory) return {DsnOutcome::kNotRegistered, 0, true};
+  const std::optional<Text> directory = DriverDirectory(view);
+  if (!directory) return {DsnOutcome::kNoDriverDirectory};
 
   YearWrite write(registry_);
   const std::string ansi_path = ToAnsi(database_path);
@@ -192,7 +184,7 @@ DsnResult MdlODBC::Register(const View& view, Text& name, Text& database_path, T
     // when an earlier step failed. The list key is shared with every other
     // data source and is never deleted.
     ScopedKey list(registry_);
-    write.CreateKey(view.data_source_list, list, false);
+    write.CreateKey(keys.data_source_list, list, false);
     write.SetText(list, ansi_name, kAccessDriverName);
     name = FromAnsi(ansi_name);
   }
@@ -215,23 +207,16 @@ int32_t MdlODBC::KeyPresence(const std::string& key_path) {
   return result == kErrorAccessDenied ? kErrorSuccess : result;
 }
 
-std::optional<Text> MdlODBC::NativeDriverDirectory() {
-  Text directory = GetSystemDir().ToText();
-  if (directory.empty()) {
-    messages_.Show(kFailedToGetOsVersion, L"", kMessageBoxOk);
-    return std::nullopt;
+std::optional<Text> MdlODBC::DriverDirectory(RegistryView view) {
+  if (view == RegistryView::kNative) {
+    Text directory = GetSystemDir().ToText();
+    if (directory.empty()) return std::nullopt;
+    return directory;
   }
-  return directory;
-}
-
-std::optional<Text> MdlODBC::Wow64DriverDirectory() {
   const Text version = GetOSVersionName();
   if (version == L"Win2000" || version == L"WinNT4") return Text(kNtSystemDirectory);
   if (version == L"Win95" || version == L"Win98") return Text(kWin9xSystemDirectory);
-  if (version == L"Failed") {
-    messages_.Show(kFailedToGetOsVersion, L"", kMessageBoxOk);
-    return std::nullopt;
-  }
+  if (version == L"Failed") return std::nullopt;
   // From XP on, the directory a 32-bit program sees as its system directory
   // is where the 32-bit ODBC layer finds its drivers (System32 redirected to
   // SysWOW64 on 64-bit Windows). The fixed NT path is only a last resort.
@@ -243,13 +228,14 @@ Text MdlODBC::GetOSVersionName() {
   OsVersionRecord record;
   record.dwOSVersionInfoSize = sizeof(OsVersionRecord);
   std::memset(record.szCSDVersion, ' ', sizeof record.szCSDVersion);
-  if (!system_.GetVersionExA(record)) return L"Failed";
+  if (!platform_.GetVersionExA(record)) return L"Failed";
   return VersionName(record);
 }
 
 Variant MdlODBC::GetSystemDir() {
   char buffer[kSystemDirectoryBufferSize] = {};
-  if (system_.GetSystemDirectoryA(buffer, kSystemDirectoryBufferSize) == 0) return Variant(Text());
+  if (platform_.GetSystemDirectoryA(buffer, kSystemDirectoryBufferSize) == 0)
+    return Variant(Text());
   const char* end = std::find(buffer, buffer + kSystemDirectoryBufferSize, '\0');
   return Variant(FromAnsi(std::string_view(buffer, static_cast<size_t>(end - buffer))));
 }

@@ -1,8 +1,10 @@
 #ifndef LEVORN_REGISTRY_REGISTRY_API_H_
 #define LEVORN_REGISTRY_REGISTRY_API_H_
 
+#include <cctype>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace levorn {
 
@@ -41,6 +43,26 @@ class RegistryApi {
   // RegDeleteKeyA: deletes a key that has no subkeys.
   virtual int32_t DeleteKey(RegHandle root, const std::string& path) = 0;
 };
+
+// The path that reaches, from this process, the key a path names under
+// HKEY_LOCAL_MACHINE. Under WOW64 a 32-bit process's HKLM\SOFTWARE already
+// is the 32-bit view, stored as SOFTWARE\Wow6432Node. Windows resolves an
+// explicit "SOFTWARE\Wow6432Node\..." from such a process to that same key;
+// Wine nests it one level deeper instead. Naming the key without the node
+// gives the same key everywhere. Elsewhere the path is left exactly as given.
+inline std::string PathInOwnView(const std::string& path, bool runs_under_wow64) {
+  static constexpr std::string_view kNode = "SOFTWARE\\Wow6432Node";
+  if (!runs_under_wow64 || path.size() < kNode.size()) return path;
+  for (size_t i = 0; i < kNode.size(); ++i) {
+    if (std::toupper(static_cast<unsigned char>(path[i])) !=
+        std::toupper(static_cast<unsigned char>(kNode[i]))) {
+      return path;
+    }
+  }
+  if (path.size() == kNode.size()) return "SOFTWARE";
+  if (path[kNode.size()] != '\\') return path;
+  return "SOFTWARE" + path.substr(kNode.size());
+}
 
 }  // namespace levorn
 

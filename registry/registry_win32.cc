@@ -2,38 +2,8 @@
 
 #include <windows.h>
 
-#include <cctype>
-
-#include "base/wow64_win32.h"
-
 namespace levorn {
 namespace {
-
-bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (size_t i = 0; i < prefix.size(); ++i) {
-    if (std::toupper(static_cast<unsigned char>(text[i])) !=
-        std::toupper(static_cast<unsigned char>(prefix[i]))) {
-      return false;
-    }
-  }
-  return true;
-}
-
-// Under WOW64 a 32-bit process's HKLM\SOFTWARE already is the 32-bit view,
-// stored as SOFTWARE\Wow6432Node. Windows resolves an explicit
-// "SOFTWARE\Wow6432Node\..." from such a process to that same key; Wine
-// nests it one level deeper instead. Naming the key without the node gives
-// the same key everywhere. Elsewhere the path is left exactly as given.
-std::string InOwnView(RegHandle root, const std::string& path) {
-  static const std::string kNode = "SOFTWARE\\Wow6432Node";
-  if (root != kHkeyLocalMachine || !StartsWithNoCase(path, kNode) || !RunsUnderWow64()) {
-    return path;
-  }
-  if (path.size() == kNode.size()) return "SOFTWARE";
-  if (path[kNode.size()] != '\\') return path;
-  return "SOFTWARE" + path.substr(kNode.size());
-}
 
 static_assert(sizeof(RegHandle) == sizeof(HKEY));
 

@@ -5,32 +5,22 @@
 
 #include <gtest/gtest.h>
 
-#include "app/frm_pemrod.h"
-#include "app/process_token_fake.h"
-#include "app/window_fake.h"
+#include "app/desktop_operations.h"
 #include "base/runtime_error.h"
-#include "registry/registry_fake.h"
+#include "tests/support/automation_fake.h"
+#include "tests/support/platform_fake.h"
 #include "tests/support/run_time_error.h"
-#include "odbc/system_info_fake.h"
-#include "app/automation_fake.h"
-#include "app/setup_toolkit_fake.h"
-#include "app/clock_fake.h"
+#include "tests/support/setup_toolkit_fake.h"
 
 namespace levorn {
 namespace {
 
 class DesktopOperationsTest : public ::testing::Test {
  protected:
-  FakeRegistry registry_;
-  RecordingWindows windows_;
-  FakeSystemInfo system_;
-  MdlODBC writers_{registry_, system_, windows_};
-  FixedClock clock_{2026};
   RecordingToolkit toolkit_;
   RecordingAutomation automation_;
-  FakeProcessToken token_;
-  frmPemrod main_{
-      {registry_, writers_, windows_, windows_, clock_, system_, toolkit_, automation_, token_}};
+  FakePlatform system_;
+  DesktopOperations main_{toolkit_, automation_, system_};
 };
 
 TEST_F(DesktopOperationsTest, CreateShortcutPassesItsTextsThenTheFixedOnesInOrder) {
@@ -133,17 +123,11 @@ TEST_F(DesktopOperationsTest, AnErrorOfTheFolderCallLeavesTheNewObjectInFileSyst
 }
 
 TEST(DesktopOperationsLifetimeTest, FileSystemIsReleasedWithTheWindow) {
-  FakeRegistry registry;
-  RecordingWindows windows;
-  FakeSystemInfo system;
-  MdlODBC writers(registry, system, windows);
-  FixedClock clock(2026);
   RecordingToolkit toolkit;
   RecordingAutomation automation;
-  FakeProcessToken token;
+  FakePlatform system;
   {
-    frmPemrod main_window(
-        {registry, writers, windows, windows, clock, system, toolkit, automation, token});
+    DesktopOperations main_window(toolkit, automation, system);
     Text folder = L"x";
     main_window.CreateDesktopFolder(folder);
     EXPECT_EQ(automation.live_objects, 1);

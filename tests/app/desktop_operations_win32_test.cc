@@ -9,32 +9,22 @@
 
 #include <gtest/gtest.h>
 
-#include "app/frm_pemrod.h"
-#include "app/process_token_fake.h"
-#include "app/window_fake.h"
-#include "base/ansi.h"
-#include "odbc/system_info_win32.h"
-#include "registry/registry_fake.h"
-#include "tests/support/run_time_error.h"
 #include "app/automation_win32.h"
+#include "app/desktop_operations.h"
 #include "app/setup_toolkit_win32.h"
-#include "app/clock_fake.h"
+#include "base/ansi.h"
+#include "base/platform_win32.h"
+#include "tests/support/run_time_error.h"
 
 namespace levorn {
 namespace {
 
 class DesktopOperationsWin32Test : public ::testing::Test {
  protected:
-  FakeRegistry registry_;
-  RecordingWindows windows_;
-  Win32SystemInfo system_;
-  MdlODBC writers_{registry_, system_, windows_};
-  FixedClock clock_{2026};
   Win32SetupToolkit toolkit_;
   Win32Automation automation_;
-  FakeProcessToken token_;
-  frmPemrod main_{
-      {registry_, writers_, windows_, windows_, clock_, system_, toolkit_, automation_, token_}};
+  Win32Platform system_;
+  DesktopOperations main_{toolkit_, automation_, system_};
 };
 
 TEST_F(DesktopOperationsWin32Test, GetWindowsDirIsThePrefixWindowsDirectory) {
@@ -95,16 +85,10 @@ TEST(SetupToolkitWin32Test, BesideTheProgramItIsFoundAndReceivesTheArgumentsAsAn
   beside = beside.substr(0, beside.find_last_of('\\') + 1) + "Vb6stkit.dll";
   ASSERT_TRUE(CopyFileA(LEVORN_TOOLKIT_STANDIN_DIR "\\Vb6stkit.dll", beside.c_str(), FALSE));
   {
-    FakeRegistry registry;
-    RecordingWindows windows;
-    Win32SystemInfo system;
-    MdlODBC writers{registry, system, windows};
-    FixedClock clock{2026};
     Win32SetupToolkit toolkit;
     Win32Automation automation;
-    FakeProcessToken token;
-    frmPemrod main{
-        {registry, writers, windows, windows, clock, system, toolkit, automation, token}};
+    Win32Platform system;
+    DesktopOperations main(toolkit, automation, system);
     Text folder = L"Levorn caf\u00e9 \u4e2d", name = L"Levorn 2026",
          target = L"C:\\Halvex\\Levorn\\Levorn.exe";
     EXPECT_TRUE(main.CreateShortcut(folder, name, target).IsEmpty());

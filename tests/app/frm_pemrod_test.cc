@@ -1,3 +1,7 @@
+// Whole runs of the program over the stand-ins, judged by what users and
+// administrators see: the registry tree, the messages and the exit code.
+#include <algorithm>
+#include <functional>
 #include <limits>
 #include <new>
 #include <optional>
@@ -7,342 +11,255 @@
 #include <gtest/gtest.h>
 
 #include "app/frm_pemrod.h"
-#include "app/process_token_fake.h"
-#include "app/program.h"
-#include "app/window_fake.h"
 #include "base/ansi.h"
 #include "base/runtime_error.h"
-#include "base/system_error.h"
 #include "odbc/mdl_odbc.h"
-#include "registry/registry_fake.h"
-#include "odbc/system_info_fake.h"
-#include "app/automation_fake.h"
-#include "app/setup_toolkit_fake.h"
-#include "app/clock_fake.h"
+#include "tests/support/automation_fake.h"
+#include "tests/support/platform_fake.h"
+#include "tests/support/registry_fake.h"
+#include "tests/support/screen_fake.h"
+#include "tests/support/setup_toolkit_fake.h"
 
 namespace levorn {
 namespace {
 
+using Op = FakeRegistry::Op;
+using Call = FakeRegistry::Call;
+
 constexpr char kCpuKey[] = "Hardware\\Description\\System\\CentralProcessor\\0";
+constexpr char kNativeList[] = "SOFTWARE\\ODBC\\ODBC.INI\\ODBC Data Sources";
+constexpr char kWowList[] = "SOFTWARE\\WOW6432node\\ODBC\\ODBC.INI\\ODBC Data Sources";
 constexpr char kComplete[] = "Levorn Installation: Setup Complete - DO NOT run this setup again.";
+constexpr char kFailed[] =
+    "Levorn Installation: Setup could not register the data sources for these years:\n";
 
-// Records each writer call as "native|wow64 name|path|description" and
-// answers as the test arranged.
-class RecordingWriter : public DataSourceWriter {
- public:
-  DsnResult CreateAccessDSN(Text& name, Text& path, Text& description) override {
-    return Record("native", name, path, description);
+// A machine for one run of the program: 32-bit, in 2004, unless a test says
+// otherwise, with the real writers over the registry stand-in.
+struct Machine {
+  Machine() {
+    registry.PutText(kCpuKey, "Identifier", "x86 Family 6 Model 158 Stepping 10");
+    platform.year = 2004;
   }
-  DsnResult CreateAccessDSNWow64(Text& name, Text& path, Text& description) override {
-    return Record("wow64", name, path, description);
-  }
-
-  std::vector<std::string> calls;
-  Text throw_for;                    // a data-source name whose call raises a run-time error
-  bool throw_out_of_memory = false;  // ... and that error is running out of memory
-  Text fail_for;                     // a data-source name whose call reports access denied
-  std::vector<std::string>* shared_log = nullptr;  // to interleave with the windows
-
- private:
-  DsnResult Record(const char* view, const Text& name, const Text& path, const Text& desc) {
-    calls.push_back(std::string(view) + " " + ToAnsi(name) + "|" + ToAnsi(path) + "|" +
-                    ToAnsi(desc));
-    if (name == throw_for && throw_out_of_memory) throw std::bad_alloc();
-    if (name == throw_for) throw RuntimeError(ErrorNumber::kOverflow);
-    if (name == fail_for) return {DsnOutcome::kNotRegistered, 5};
-    return {DsnOutcome::kRegistered};
-  }
-};
-
-class SetupPassTest : public ::testing::Test {
- protected:
-  void SetIdentifier(const std::string& identifier) {
-    registry_.PutText(kCpuKey, "Identifier", identifier);
-  }
-  int Run() { return RunLevornSetup(services_); }
-  std::vector<std::string> Years() const {  // the years the writer was called for
-    std::vector<std::string> years;
-    for (const auto& call : writer_.calls) years.push_back(call.substr(call.find("Pemrod") + 6, 4));
-    return years;
+  // The data sources in a view's list, in the order they were written.
+  std::vector<std::string> Listed(const char* list) const {
+    std::vector<std::string> names;
+    for (const Call& call : registry.calls()) {
+      if (call.op == Op::kSetValueEx && call.subject.rfind("DunmerePemrod", 0) == 0 &&
+          registry.GetValue(list, call.subject)) {
+        names.push_back(call.subject.substr(13));
+      }
+    }
+    return names;
   }
 
-  FakeRegistry registry_;
-  RecordingWriter writer_;
-  RecordingWindows windows_;
-  FixedClock clock_{2026};
-  FakeSystemInfo system_;
-  RecordingToolkit toolkit_;
-  RecordingAutomation automation_;
-  FakeProcessToken token_;
-  Services services_{registry_, writer_,  windows_,    windows_, clock_,
-                     system_,   toolkit_, automation_, token_};
-};
-
-// The seams no setup pass touches.
-struct Untouched {
-  FakeSystemInfo system;
+  FakeRegistry registry;
+  FakePlatform platform;
+  RecordingScreen screen;
+  MdlODBC data_sources{registry, platform};
   RecordingToolkit toolkit;
   RecordingAutomation automation;
-  FakeProcessToken token;
+  frmPemrod main{registry, data_sources, screen, platform, toolkit, automation};
 };
 
-TEST_F(SetupPassTest, RegistersEveryYearFrom2002ThroughTheCurrentOneInAscendingOrder) {
-  SetIdentifier("x86 Family 6 Model 158 Stepping 10, GenuineIntel");
-  clock_.year = 2005;
-  EXPECT_EQ(Run(), kExitSuccess);
-  EXPECT_EQ(writer_.calls,
-            (std::vector<std::string>{
-                "native DunmerePemrod2002|C:\\Halvex\\Levorn\\Pemrod2002.mdb|Levorn 2002",
-                "native DunmerePemrod2003|C:\\Halvex\\Levorn\\Pemrod2003.mdb|Levorn 2003",
-                "native DunmerePemrod2004|C:\\Halvex\\Levorn\\Pemrod2004.mdb|Levorn 2004",
-                "native DunmerePemrod2005|C:\\Halvex\\Levorn\\Pemrod2005.mdb|Levorn 2005"}));
-  EXPECT_EQ(windows_.Messages(), std::vector<std::string>{kComplete});
-}
+class SetupRunTest : public ::testing::Test, protected Machine {};
 
-TEST_F(SetupPassTest, YearRangeEnds) {
-  clock_.year = 2002;
-  Run();
-  EXPECT_EQ(Years(), std::vector<std::string>{"2002"});
-
-  writer_.calls.clear();
-  clock_.year = 1999;  // clock set back: nothing registered, and the user is told why
-  RecordingWindows windows;
-  EXPECT_EQ(RunLevornSetup({registry_, writer_, windows, windows, clock_, system_, toolkit_,
-                            automation_, token_}),
-            kExitSomeYearsNotRegistered);
-  EXPECT_TRUE(writer_.calls.empty());
-  EXPECT_EQ(windows.Messages(),
-            std::vector<std::string>{
-                "Levorn Installation: This computer's date says the year 1999, which is before "
-                "2002, so no data source was registered.\n\nSet the computer's date, then run "
-                "this setup again."});
-  EXPECT_FALSE(windows.IsCreated(WindowId::kProgress));
-}
-
-TEST_F(SetupPassTest, YearsAtTheEndOfSixteenBitsStopWithoutLoopingForever) {
-  frmPemrod main_window(services_);
-  windows_.Create(WindowId::kMain);
-
-  clock_.year = 32767;  // the increment after 32767 overflows and ends the loop
-  main_window.RegisterYearDataSources();
-  EXPECT_EQ(writer_.calls.size(), 32767u - 2002 + 1);
-  EXPECT_EQ(writer_.calls.back().substr(0, 26), "native DunmerePemrod32767|");
-  EXPECT_EQ(main_window.PassYear, 32767);
-  EXPECT_FALSE(windows_.IsCreated(WindowId::kProgress));
-
-  writer_.calls.clear();
-  clock_.year = 40000;  // beyond 16 bits: no range at all
-  main_window.RegisterYearDataSources();
-  EXPECT_TRUE(writer_.calls.empty());
-  EXPECT_FALSE(windows_.IsCreated(WindowId::kProgress));
-}
-
-TEST_F(SetupPassTest, X86AnywhereInAnyCaseSelectsTheNativeView) {
-  struct Case {
-    const char* identifier;
-    const char* view;
-  };
-  for (const Case& c : {Case{"x86 Family 6 Model 15", "native"}, Case{"Some X86 CPU", "native"},
-                        Case{"generic-x86", "native"}, Case{"Intel64 Family 6 Model 158", "wow64"},
-                        Case{"AMD64 Family 23", "wow64"}, Case{"x 86", "wow64"}}) {
-    FakeRegistry registry;
-    registry.PutText(kCpuKey, "Identifier", c.identifier);
-    RecordingWriter writer;
-    RecordingWindows windows;
-    FixedClock clock(2003);
-    Untouched u;
-    RunLevornSetup(
-        {registry, writer, windows, windows, clock, u.system, u.toolkit, u.automation, u.token});
-    ASSERT_EQ(writer.calls.size(), 2u) << c.identifier;
-    EXPECT_EQ(writer.calls[0].substr(0, writer.calls[0].find(' ')), c.view) << c.identifier;
-    EXPECT_EQ(writer.calls[1].substr(0, writer.calls[1].find(' ')), c.view) << c.identifier;
+TEST_F(SetupRunTest, RegistersEveryYearThroughTheCurrentOneInAscendingOrder) {
+  for (const int32_t clock : {2004, 2002}) {
+    Machine m;
+    m.platform.year = clock;
+    EXPECT_EQ(m.main.Run(), kExitSuccess) << clock;
+    const std::vector<std::string> all = {"2002", "2003", "2004"};
+    EXPECT_EQ(m.Listed(kNativeList),
+              std::vector<std::string>(all.begin(), all.end() - (2004 - clock)))
+        << clock;
+    EXPECT_EQ(m.screen.Messages(), std::vector<std::string>{kComplete}) << clock;
   }
+  // The texts of a year, each with the year in four digits.
+  EXPECT_EQ(main.Run(), kExitSuccess);
+  const std::string key = "SOFTWARE\\ODBC\\ODBC.INI\\DunmerePemrod2002";
+  EXPECT_EQ(registry.GetValue(key, "DBQ")->data, TextBytes("C:\\Halvex\\Levorn\\Pemrod2002.mdb"));
+  EXPECT_EQ(registry.GetValue(key, "Description")->data, TextBytes("Levorn 2002"));
 }
 
-TEST_F(SetupPassTest, AnIdentifierThatSaysNothingLeavesTheViewToThePlatform) {
+TEST_F(SetupRunTest, TheViewFollowsTheIdentifierOrTheProcessWhenItSaysNothing) {
   std::vector<uint8_t> nul_too_far(32767, 'x');  // its reading overflows
   nul_too_far.push_back(0);
   struct Case {
     const char* what;
     std::optional<FakeRegistry::StoredValue> identifier;  // nothing: no value at all
+    bool wow64;
+    const char* list;
   };
   const Case cases[] = {
-      {"missing", std::nullopt},
-      {"empty", FakeRegistry::StoredValue{kRegSz, TextBytes("")}},
-      {"a number", FakeRegistry::StoredValue{kRegDword, DwordBytes(86)}},
-      {"expandable text", FakeRegistry::StoredValue{2, TextBytes("x86 Family 6")}},
-      {"too long", FakeRegistry::StoredValue{kRegSz, nul_too_far}},
+      {"x86 first", FakeRegistry::StoredValue{kRegSz, TextBytes("x86 Family 6")}, true,
+       kNativeList},
+      {"X86 inside", FakeRegistry::StoredValue{kRegSz, TextBytes("Some X86 CPU")}, true,
+       kNativeList},
+      {"x86 last", FakeRegistry::StoredValue{kRegSz, TextBytes("generic-x86")}, true, kNativeList},
+      {"Intel64", FakeRegistry::StoredValue{kRegSz, TextBytes("Intel64 Family 6")}, false,
+       kWowList},
+      {"AMD64", FakeRegistry::StoredValue{kRegSz, TextBytes("AMD64 Family 23")}, false, kWowList},
+      {"x 86", FakeRegistry::StoredValue{kRegSz, TextBytes("x 86")}, false, kWowList},
+      {"missing", std::nullopt, false, kNativeList},
+      {"missing, WOW64", std::nullopt, true, kWowList},
+      {"empty", FakeRegistry::StoredValue{kRegSz, TextBytes("")}, false, kNativeList},
+      {"a number", FakeRegistry::StoredValue{kRegDword, DwordBytes(86)}, false, kNativeList},
+      {"a number, WOW64", FakeRegistry::StoredValue{kRegDword, DwordBytes(86)}, true, kWowList},
+      {"expandable", FakeRegistry::StoredValue{2, TextBytes("x86 Family 6")}, true, kWowList},
+      {"too long", FakeRegistry::StoredValue{kRegSz, nul_too_far}, false, kNativeList},
+      {"too long, WOW64", FakeRegistry::StoredValue{kRegSz, nul_too_far}, true, kWowList},
   };
   for (const Case& c : cases) {
-    for (const bool wow64 : {false, true}) {
-      FakeRegistry registry;
-      if (c.identifier)
-        registry.PutValue(kCpuKey, "Identifier", c.identifier->type, c.identifier->data);
-      RecordingWriter writer;
-      RecordingWindows windows;
-      FixedClock clock(2003);
-      Untouched u;
-      u.system.wow64 = wow64;
-      EXPECT_EQ(RunLevornSetup({registry, writer, windows, windows, clock, u.system, u.toolkit,
-                                u.automation, u.token}),
-                kExitSuccess);
-      ASSERT_EQ(writer.calls.size(), 2u) << c.what;
-      for (const auto& call : writer.calls) {
-        EXPECT_EQ(call.substr(0, call.find(' ')), wow64 ? "wow64" : "native") << c.what;
-      }
-    }
+    Machine m;
+    m.registry.DeleteKey(kHkeyLocalMachine, kCpuKey);
+    if (c.identifier)
+      m.registry.PutValue(kCpuKey, "Identifier", c.identifier->type, c.identifier->data);
+    m.registry.ClearCalls();
+    m.platform.wow64 = c.wow64;
+    EXPECT_EQ(m.main.Run(), kExitSuccess) << c.what;
+    EXPECT_EQ(m.Listed(c.list), (std::vector<std::string>{"2002", "2003", "2004"})) << c.what;
+    EXPECT_TRUE(m.Listed(c.list == kNativeList ? kWowList : kNativeList).empty()) << c.what;
   }
 }
 
-TEST_F(SetupPassTest, ARunTimeErrorInOneYearSkipsOnlyThatYearAndIsReported) {
-  SetIdentifier("x86");
-  clock_.year = 2004;
-  writer_.throw_for = L"DunmerePemrod2003";
-  for (const bool out_of_memory : {false, true}) {
-    writer_.calls.clear();
-    writer_.throw_out_of_memory = out_of_memory;
-    RecordingWindows windows;
-    EXPECT_EQ(RunLevornSetup({registry_, writer_, windows, windows, clock_, system_, toolkit_,
-                              automation_, token_}),
-              kExitSomeYearsNotRegistered);
-    EXPECT_EQ(Years(), (std::vector<std::string>{"2002", "2003", "2004"}));
-    EXPECT_EQ(windows.Messages(),
-              std::vector<std::string>{
-                  "Levorn Installation: Setup could not register the data sources for these "
-                  "years:\n2003\n\nRun-time error '" +
-                  std::string(out_of_memory ? "7': Out of memory" : "6': Overflow") +
-                  "\n\nCorrect the cause and run this setup again."});
+TEST_F(SetupRunTest, AYearThatFailsIsSkippedListedAndGivenItsReason) {
+  const std::string key2003 = "SOFTWARE\\ODBC\\ODBC.INI\\DunmerePemrod2003";
+  struct Case {
+    const char* what;
+    Op op;
+    std::string subject;
+    std::function<int32_t()> outcome;
+    std::string reason;
+  };
+  const Case cases[] = {
+      {"denied", Op::kSetValueEx, "DunmerePemrod2003", [] { return kErrorAccessDenied; },
+       ToAnsi(DescribeSystemError(kErrorAccessDenied)) +
+           "\n\nRun this setup again with administrator rights."},
+      {"another code", Op::kCreateKey, key2003, [] { return 1450; },
+       ToAnsi(DescribeSystemError(1450)) + "\n\nCorrect the cause and run this setup again."},
+      {"run-time error", Op::kCreateKey, key2003,
+       []() -> int32_t { throw RuntimeError(ErrorNumber::kOverflow); },
+       "Run-time error '6': Overflow\n\nCorrect the cause and run this setup again."},
+      {"out of memory", Op::kSetValueEx, "Driver", []() -> int32_t { throw std::bad_alloc(); },
+       "Run-time error '7': Out of memory\n\nCorrect the cause and run this setup again."},
+  };
+  for (const Case& c : cases) {
+    Machine m;
+    // Only 2003's calls fail: from the test of its key to its list entry.
+    bool in_2003 = false;
+    m.registry.FailWhen([&](const Call& call) -> int32_t {
+      if (call.op == Op::kOpenKeyEx) in_2003 = call.subject == key2003;
+      return in_2003 && call.op == c.op && call.subject == c.subject ? c.outcome() : 0;
+    });
+    EXPECT_EQ(m.main.Run(), kExitSomeYearsNotRegistered) << c.what;
+    EXPECT_EQ(m.Listed(kNativeList), (std::vector<std::string>{"2002", "2004"})) << c.what;
+    EXPECT_FALSE(m.registry.KeyExists(key2003)) << c.what;
+    EXPECT_EQ(m.screen.Messages(),
+              std::vector<std::string>{kFailed + std::string("2003\n\n") + c.reason})
+        << c.what;
   }
 }
 
-TEST_F(SetupPassTest, RunningOutOfMemoryReadingTheIdentifierSkipsOnlyTheRead) {
-  SetIdentifier("x86");
-  registry_.FailWhen([](const FakeRegistry::Call& call) -> int32_t {
-    if (call.op == FakeRegistry::Op::kQueryValueEx) throw std::bad_alloc();
+TEST_F(SetupRunTest, OnlyTheFirstReasonIsGivenForSeveralYears) {
+  registry.FailWhen([](const Call& call) -> int32_t {
+    if (call.op == Op::kCreateKey && call.subject.find("2002\\Engines") != std::string::npos)
+      throw RuntimeError(ErrorNumber::kOverflow);
+    return call.op == Op::kSetValueEx && call.subject == "DunmerePemrod2004" ? kErrorAccessDenied
+                                                                             : 0;
+  });
+  EXPECT_EQ(main.Run(), kExitSomeYearsNotRegistered);
+  EXPECT_EQ(screen.Messages(),
+            std::vector<std::string>{kFailed + std::string("2002, 2004\n\nRun-time error '6': "
+                                                           "Overflow\n\nCorrect the cause and run "
+                                                           "this setup again.")});
+}
+
+TEST_F(SetupRunTest, NoDriverDirectoryIsToldOncePerYearBeforeTheLoopGoesOn) {
+  platform.system_directory.reset();
+  EXPECT_EQ(main.Run(), kExitSomeYearsNotRegistered);
+  EXPECT_EQ(screen.Messages(),
+            (std::vector<std::string>{
+                "Levorn: Failed to get OS Version", "Levorn: Failed to get OS Version",
+                "Levorn: Failed to get OS Version",
+                kFailed + std::string("2002, 2003, 2004\n\nFailed to get OS Version\n\nCorrect the "
+                                      "cause and run this setup again.")}));
+  EXPECT_FALSE(registry.KeyExists("SOFTWARE\\ODBC"));
+}
+
+TEST_F(SetupRunTest, AClockBeforeTheFirstYearRegistersNothingAndSaysSo) {
+  platform.year = 1999;
+  EXPECT_EQ(main.Run(), kExitSomeYearsNotRegistered);
+  EXPECT_FALSE(registry.KeyExists("SOFTWARE\\ODBC"));
+  EXPECT_EQ(screen.Messages(),
+            std::vector<std::string>{
+                "Levorn Installation: This computer's date says the year 1999, which is before "
+                "2002, so no data source was registered.\n\nSet the computer's date, then run "
+                "this setup again."});
+  EXPECT_FALSE(screen.IsCreated(WindowId::kProgress));
+  EXPECT_NE(std::find(screen.log().begin(), screen.log().end(), "destroy progress"),
+            screen.log().end());
+}
+
+TEST_F(SetupRunTest, YearsAtTheEndOfSixteenBitsStopWithoutLoopingForever) {
+  // No key can be created: each year costs its existence test and one create.
+  registry.FailWhen([](const Call& call) { return call.op == Op::kCreateKey ? 1450 : 0; });
+  screen.Create(WindowId::kMain);
+  platform.year = 32767;  // the increment after 32767 overflows and ends the loop
+  main.RegisterYearDataSources();
+  EXPECT_EQ(main.PassYear, 32767);
+  EXPECT_EQ(registry.calls().back().subject, "SOFTWARE\\ODBC\\ODBC.INI\\DunmerePemrod32767");
+  EXPECT_FALSE(screen.IsCreated(WindowId::kProgress));
+
+  registry.ClearCalls();
+  platform.year = 40000;  // beyond 16 bits: no range at all
+  main.RegisterYearDataSources();
+  EXPECT_EQ(registry.calls().size(), 4u);  // the identifier's read only
+  EXPECT_FALSE(screen.IsCreated(WindowId::kProgress));
+}
+
+TEST_F(SetupRunTest, OutOfMemoryReadingTheIdentifierSkipsOnlyTheRead) {
+  registry.FailWhen([](const Call& call) -> int32_t {
+    if (call.op == Op::kQueryValueEx) throw std::bad_alloc();
     return 0;
   });
-  clock_.year = 2003;
-  system_.wow64 = true;
-  EXPECT_EQ(Run(), kExitSuccess);
-  EXPECT_EQ(writer_.calls.size(), 2u);
-  EXPECT_EQ(writer_.calls[0].substr(0, 6), "wow64 ");
+  platform.wow64 = true;
+  EXPECT_EQ(main.Run(), kExitSuccess);
+  EXPECT_EQ(Listed(kWowList), (std::vector<std::string>{"2002", "2003", "2004"}));
 }
 
-TEST_F(SetupPassTest, YearsNotRegisteredAreListedWithTheFirstReasonInTheSystemsWords) {
-  SetIdentifier("x86");
-  clock_.year = 2005;
-  writer_.fail_for = L"DunmerePemrod2003";
-  writer_.throw_for = L"DunmerePemrod2005";
-  EXPECT_EQ(Run(), kExitSomeYearsNotRegistered);
-  EXPECT_EQ(writer_.calls.size(), 4u);
-  EXPECT_EQ(windows_.Messages(),
-            std::vector<std::string>{
-                "Levorn Installation: Setup could not register the data sources for these "
-                "years:\n2003, 2005\n\n" +
-                ToAnsi(DescribeSystemError(kErrorAccessDenied)) +
-                "\n\nRun this setup again with administrator rights."});
-}
-
-TEST_F(SetupPassTest, WindowsAppearAndGoInTheOrderTheUserSees) {
-  SetIdentifier("x86");
-  clock_.year = 2003;
-  writer_.calls.clear();
-  Run();
-  const std::vector<std::string> expected = {"create main",
-                                             "show main",
-                                             "create progress",
-                                             "height progress 2475",
-                                             "width progress 4740",
-                                             "left progress 832.5",
-                                             "top progress 847.5",
-                                             "show progress",
-                                             "refresh progress",
-                                             "destroy progress",
-                                             std::string("message ") + kComplete,
-                                             "destroy main"};
-  EXPECT_EQ(windows_.log(), expected);
-  EXPECT_EQ(writer_.calls.size(), 2u);
-  // The shortcut and desktop-folder operations are not part of a run.
-  EXPECT_TRUE(toolkit_.calls.empty());
-  EXPECT_TRUE(automation_.log.empty());
-}
-
-TEST_F(SetupPassTest, ProgressWindowIsOnScreenForExactlyTheYearLoop) {
-  clock_.year = 2004;
-  class CheckingWriter : public RecordingWriter {
-   public:
-    explicit CheckingWriter(RecordingWindows& windows) : windows_(windows) {}
-    DsnResult CreateAccessDSNWow64(Text& n, Text& p, Text& d) override {
-      EXPECT_TRUE(windows_.IsVisible(WindowId::kProgress));
-      EXPECT_TRUE(windows_.IsVisible(WindowId::kMain));
-      EXPECT_TRUE(windows_.Messages().empty());
-      return RecordingWriter::CreateAccessDSNWow64(n, p, d);
+TEST_F(SetupRunTest, WindowsAppearAndGoInTheOrderTheUserSees) {
+  // The progress window is on screen while the registry is written, and
+  // nothing has been said yet.
+  registry.FailWhen([this](const Call& call) {
+    if (call.op == Op::kCreateKey) {
+      EXPECT_TRUE(screen.IsVisible(WindowId::kProgress) && screen.IsVisible(WindowId::kMain));
+      EXPECT_TRUE(screen.Messages().empty());
     }
-    RecordingWindows& windows_;
-  } writer(windows_);
-  EXPECT_EQ(RunLevornSetup({registry_, writer, windows_, windows_, clock_, system_, toolkit_,
-                            automation_, token_}),
-            kExitSuccess);
-  EXPECT_EQ(writer.calls.size(), 3u);
+    return 0;
+  });
+  EXPECT_EQ(main.Run(), kExitSuccess);
+  EXPECT_EQ(screen.log(), (std::vector<std::string>{
+                              "create main", "show main", "create progress", "height progress 2475",
+                              "width progress 4740", "left progress 832.5", "top progress 847.5",
+                              "show progress", "refresh progress", "destroy progress",
+                              std::string("message ") + kComplete, "destroy main"}));
+  // The shortcut and desktop-folder operations are not part of a run.
+  EXPECT_TRUE(toolkit.calls.empty());
+  EXPECT_TRUE(automation.log.empty());
 }
 
-TEST_F(SetupPassTest, ProgressPlacementIsHalfTheSizeDifferenceUnroundedEvenWhenNegative) {
-  windows_.design[WindowId::kMain] = {500, 700, 3001, 1000};  // smaller than the progress window
-  Run();
-  EXPECT_EQ(windows_.log()[5], "left progress -869.5");
-  EXPECT_EQ(windows_.log()[6], "top progress -737.5");
+TEST_F(SetupRunTest, ProgressPlacementIsHalfTheSizeDifferenceUnroundedEvenWhenNegative) {
+  screen.design[WindowId::kMain] = {500, 700, 3001, 1000};  // smaller than the progress window
+  main.Run();
+  EXPECT_EQ(screen.log()[5], "left progress -869.5");
+  EXPECT_EQ(screen.log()[6], "top progress -737.5");
 }
 
-TEST_F(SetupPassTest, AnErrorLoadingTheProgressWindowEndsTheProgramWithTheStandardReport) {
-  windows_.design[WindowId::kMain].width = std::numeric_limits<float>::infinity();
-  EXPECT_EQ(Run(), kExitRunTimeError);
-  EXPECT_EQ(windows_.Messages(),
-            std::vector<std::string>{"Levorn: Run-time error '6':\n\nOverflow"});
-  EXPECT_TRUE(writer_.calls.empty());
-}
-
-// The pass with the real writers over the registry stand-in, for 2002-2004
-// on a 32-bit machine.
-class SetupPassRegistryTest : public ::testing::Test {
- protected:
-  SetupPassRegistryTest() { registry_.PutText(kCpuKey, "Identifier", "x86 Family 6"); }
-  int Run() {
-    return RunLevornSetup(
-        {registry_, writers_, windows_, windows_, clock_, system_, toolkit_, automation_, token_});
-  }
-
-  FakeRegistry registry_;
-  FakeSystemInfo system_;
-  RecordingWindows windows_;
-  MdlODBC writers_{registry_, system_, windows_};
-  FixedClock clock_{2004};
-  RecordingToolkit toolkit_;
-  RecordingAutomation automation_;
-  FakeProcessToken token_;
-};
-
-TEST_F(SetupPassRegistryTest, AYearNotPresentCosts22CallsAndAPresentYearOnlyItsOpenAndClose) {
-  registry_.PutKey("SOFTWARE\\ODBC\\ODBC.INI\\DunmerePemrod2003");
-  system_.system_directory = "C:\\WINDOWS\\system32";
-
-  EXPECT_EQ(Run(), kExitSuccess);
-  EXPECT_EQ(registry_.calls().size(), 4u + 22 + 2 + 22);  // reader, 2002, 2003, 2004
-  EXPECT_TRUE(registry_.ValueNames("SOFTWARE\\ODBC\\ODBC.INI\\DunmerePemrod2003").empty());
-  EXPECT_EQ(registry_.ValueNames("SOFTWARE\\ODBC\\ODBC.INI\\ODBC Data Sources").size(), 2u);
-  EXPECT_EQ(registry_.open_handle_count(), 0u);
-}
-
-TEST_F(SetupPassRegistryTest, NoDriverDirectoryIsToldOncePerYearBeforeTheLoopGoesOn) {
-  system_.system_directory.reset();
-
-  EXPECT_EQ(Run(), kExitSomeYearsNotRegistered);
-  const std::vector<std::string> messages = windows_.Messages();
-  ASSERT_EQ(messages.size(), 4u);
-  for (int i = 0; i < 3; ++i) EXPECT_EQ(messages[i], "Levorn: Failed to get OS Version");
-  EXPECT_EQ(messages[3],
-            "Levorn Installation: Setup could not register the data sources for these years:\n"
-            "2002, 2003, 2004\n\nFailed to get OS Version\n\nCorrect the cause and run this "
-            "setup again.");
+TEST_F(SetupRunTest, AnErrorLoadingTheProgressWindowEndsTheProgramWithTheStandardReport) {
+  screen.design[WindowId::kMain].width = std::numeric_limits<float>::infinity();
+  EXPECT_EQ(main.Run(), kExitRunTimeError);
+  EXPECT_EQ(screen.Messages(), std::vector<std::string>{"Levorn: Run-time error '6':\n\nOverflow"});
+  EXPECT_FALSE(registry.KeyExists("SOFTWARE\\ODBC"));
 }
 
 // The registry as Windows Vista and later show it to a 32-bit program
@@ -351,7 +268,7 @@ TEST_F(SetupPassRegistryTest, NoDriverDirectoryIsToldOncePerYearBeforeTheLoopGoe
 // "succeed" that HKEY_LOCAL_MACHINE would refuse.
 class VirtualizingRegistry : public RegistryApi {
  public:
-  explicit VirtualizingRegistry(FakeProcessToken& token) : token_(token) {}
+  explicit VirtualizingRegistry(FakePlatform& platform) : platform_(platform) {}
 
   int32_t OpenKeyEx(RegHandle r, const std::string& p, uint32_t o, uint32_t a,
                     RegHandle* k) override {
@@ -378,32 +295,35 @@ class VirtualizingRegistry : public RegistryApi {
   FakeRegistry virtual_store;
 
  private:
-  FakeRegistry& Seen() { return token_.virtualization == true ? virtual_store : machine; }
-  FakeProcessToken& token_;
+  FakeRegistry& Seen() { return platform_.virtualization == true ? virtual_store : machine; }
+  FakePlatform& platform_;
 };
 
-TEST(RegistryVirtualizationTest, IsTurnedOffAtStartSoThatAStandardUsersWritesFailVisibly) {
-  FakeProcessToken token;
-  token.virtualization = true;
-  VirtualizingRegistry registry(token);
-  registry.machine.PutText(kCpuKey, "Identifier", "x86 Family 6");
-  registry.machine.DenyWritesBelow("SOFTWARE");
-  FakeSystemInfo system;
-  system.system_directory = "C:\\WINDOWS\\system32";
-  RecordingWindows windows;
-  MdlODBC writers(registry, system, windows);
-  FixedClock clock(2003);
-  Untouched u;
+TEST_F(SetupRunTest, VirtualizationIsTurnedOffAtStartSoThatAStandardUsersWritesFailVisibly) {
+  platform.virtualization = true;
+  VirtualizingRegistry virtualizing(platform);
+  virtualizing.machine.PutText(kCpuKey, "Identifier", "x86 Family 6");
+  virtualizing.machine.DenyWritesBelow("SOFTWARE");
+  MdlODBC writers(virtualizing, platform);
+  frmPemrod standard_user(virtualizing, writers, screen, platform, toolkit, automation);
 
-  EXPECT_EQ(RunLevornSetup({registry, writers, windows, windows, clock, system, u.toolkit,
-                            u.automation, token}),
-            kExitSomeYearsNotRegistered);
-  EXPECT_EQ(token.virtualization, false);
-  EXPECT_TRUE(registry.virtual_store.calls().empty());
-  ASSERT_EQ(windows.Messages().size(), 1u);
-  EXPECT_NE(windows.Messages()[0].find("2002, 2003"), std::string::npos);
-  EXPECT_NE(windows.Messages()[0].find("Run this setup again with administrator rights."),
+  EXPECT_EQ(standard_user.Run(), kExitSomeYearsNotRegistered);
+  EXPECT_EQ(platform.virtualization, false);
+  EXPECT_TRUE(virtualizing.virtual_store.calls().empty());
+  ASSERT_EQ(screen.Messages().size(), 1u);
+  EXPECT_NE(screen.Messages()[0].find("2002, 2003, 2004"), std::string::npos);
+  EXPECT_NE(screen.Messages()[0].find("Run this setup again with administrator rights."),
             std::string::npos);
+}
+
+TEST(ScreenForTest, OnlyAStationKnownNotToBeVisibleGetsTheUnseenScreen) {
+  RecordingScreen visible;
+  UnseenScreen unseen;
+  EXPECT_EQ(&ScreenFor(true, visible, unseen), &visible);
+  EXPECT_EQ(&ScreenFor(std::nullopt, visible, unseen), &visible);
+  EXPECT_EQ(&ScreenFor(false, visible, unseen), &unseen);
+  // Nobody is there to answer: the completion message does not wait.
+  EXPECT_EQ(unseen.ShowMessage(L"Setup Complete", L"", kMessageBoxOk), 1);
 }
 
 }  // namespace

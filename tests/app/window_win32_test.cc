@@ -15,7 +15,7 @@
 #include "app/frm_message.h"
 #include "app/label_colour.h"
 #include "app/layout.h"
-#include "app/window_win32.h"
+#include "app/screen_win32.h"
 
 namespace levorn {
 namespace {
@@ -95,7 +95,7 @@ class WindowsWin32Test : public ::testing::Test {
     ReleaseDC(nullptr, screen);
   }
 
-  Win32Windows windows_{GetModuleHandleA(nullptr)};
+  Win32Screen windows_{GetModuleHandleA(nullptr)};
 };
 
 bool HasScrollBars(HWND window) {

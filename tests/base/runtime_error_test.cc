@@ -16,11 +16,6 @@ TEST(Int16Test, RangeEndsConvertAndOneBeyondOverflows) {
   EXPECT_EQ(RunTimeErrorNumberOf([] { CheckedIncrement(32767); }), 6);
 }
 
-TEST(RuntimeErrorTest, ReportNamesNumberAndDescription) {
-  EXPECT_EQ(UnhandledErrorReport(RuntimeError(ErrorNumber::kOverflow)),
-            L"Run-time error '6':\n\nOverflow");
-}
-
 TEST(VariantTest, TextOfEachShape) {
   EXPECT_EQ(Variant().ToText(), L"");
   EXPECT_EQ(Variant(Text(L"x86 Family 6")).ToText(), L"x86 Family 6");

@@ -3,7 +3,7 @@
 // common to both.
 #include <gtest/gtest.h>
 
-#include "base/system_error.h"
+#include "base/ansi.h"
 
 namespace levorn {
 namespace {

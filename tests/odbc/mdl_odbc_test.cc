@@ -5,12 +5,10 @@
 
 #include <gtest/gtest.h>
 
-#include "base/message_box_api.h"
-#include "base/system_error.h"
+#include "base/ansi.h"
 #include "odbc/mdl_odbc.h"
-#include "registry/registry_fake.h"
-#include "base/message_box_fake.h"
-#include "odbc/system_info_fake.h"
+#include "tests/support/platform_fake.h"
+#include "tests/support/registry_fake.h"
 
 namespace levorn {
 namespace {
@@ -25,11 +23,6 @@ constexpr char kWowList[] = "SOFTWARE\\WOW6432node\\ODBC\\ODBC.INI\\ODBC Data So
 
 class MdlOdbcTest : public ::testing::Test {
  protected:
-  MdlOdbcTest() {
-    system_.version = FakeSystemInfo::Version(2, 6, 1);
-    system_.system_directory = "C:\\windows\\system32";
-  }
-
   DsnResult Native(const Text& name = L"DunmerePemrod2002") {
     Text n = name, p = L"C:\\Halvex\\Levorn\\Pemrod2002.mdb", d = L"Levorn 2002";
     return odbc_.CreateAccessDSN(n, p, d);
@@ -77,9 +70,8 @@ class MdlOdbcTest : public ::testing::Test {
   }
 
   FakeRegistry reg_;
-  FakeSystemInfo system_;
-  RecordingMessageBox messages_;
-  MdlODBC odbc_{reg_, system_, messages_};
+  FakePlatform system_;
+  MdlODBC odbc_{reg_, system_};
 };
 
 TEST_F(MdlOdbcTest, NativeWriterWritesTheFullLayoutInOrderWithExactByteCounts) {
@@ -116,7 +108,6 @@ TEST_F(MdlOdbcTest, NativeWriterWritesTheFullLayoutInOrderWithExactByteCounts) {
     }
   }
   EXPECT_EQ(reg_.open_handle_count(), 0u);
-  EXPECT_TRUE(messages_.shown().empty());
   EXPECT_EQ(system_.version_calls, 0);
 }
 
@@ -124,7 +115,6 @@ TEST_F(MdlOdbcTest, Wow64WriterUsesTheWow6432NodePrefixAndTheSystemDirectory) {
   EXPECT_EQ(Wow64(), DsnResult{DsnOutcome::kRegistered});
   ExpectLayout(kWowRoot, kWowList, "C:\\windows\\system32\\odbcjt32.dll");
   EXPECT_FALSE(reg_.KeyExists("SOFTWARE\\ODBC\\ODBC.INI"));
-  EXPECT_EQ(reg_.calls().size(), 22u);
 }
 
 TEST_F(MdlOdbcTest, AnExistingKeyEvenEmptyIsLeftAloneWithoutProbingTheSystem) {
@@ -139,7 +129,6 @@ TEST_F(MdlOdbcTest, AnExistingKeyEvenEmptyIsLeftAloneWithoutProbingTheSystem) {
   EXPECT_TRUE(reg_.ValueNames(std::string(kNativeRoot) + "DunmerePemrod2002").empty());
   EXPECT_FALSE(reg_.KeyExists(kNativeList));
   EXPECT_EQ(system_.version_calls + system_.system_directory_calls, 0);
-  EXPECT_TRUE(messages_.shown().empty());
   EXPECT_EQ(reg_.open_handle_count(), 0u);
 }
 
@@ -191,7 +180,7 @@ TEST_F(MdlOdbcTest, AFailureAtAnyStepStopsTheYearAndLeavesNothingOfIt) {
       if (c.throws) throw std::bad_alloc();
       return 1450;
     });
-    MdlODBC odbc(reg, system_, messages_);
+    MdlODBC odbc(reg, system_);
     Text n = L"DunmerePemrod2002", p = L"C:\\Halvex\\Levorn\\Pemrod2002.mdb", d = L"Levorn 2002";
     if (c.throws) {
       EXPECT_THROW(odbc.CreateAccessDSN(n, p, d), std::bad_alloc);
@@ -256,9 +245,8 @@ TEST_F(MdlOdbcTest, AKeyThatCannotBeOpenedForWritingIsTestedForReading) {
       if (call.op != Op::kOpenKeyEx) return 0;
       return call.access == kKeyAllAccess ? c.full_access : c.read_access;
     });
-    FakeSystemInfo system;
-    system.system_directory = "C:\\windows\\system32";
-    MdlODBC odbc(reg, system, messages_);
+    FakePlatform system;
+    MdlODBC odbc(reg, system);
     Text n = L"DunmerePemrod2002", p = L"C:\\Halvex\\Levorn\\Pemrod2002.mdb", d = L"Levorn 2002";
     EXPECT_EQ(odbc.CreateAccessDSN(n, p, d), c.expected) << c.what;
     ASSERT_GE(reg.calls().size(), 2u);
@@ -272,86 +260,73 @@ TEST_F(MdlOdbcTest, AKeyThatCannotBeOpenedForWritingIsTestedForReading) {
     }
     EXPECT_EQ(reg.open_handle_count(), 0u) << c.what;
   }
-  EXPECT_TRUE(messages_.shown().empty());
 }
 
-TEST_F(MdlOdbcTest, NoSystemDirectoryShowsTheMessageAndWritesNothing) {
+TEST_F(MdlOdbcTest, NoSystemDirectoryWritesNothing) {
   system_.system_directory.reset();
-  EXPECT_EQ(Native(), (DsnResult{DsnOutcome::kNotRegistered, 0, true}));
-  ASSERT_EQ(messages_.shown().size(), 1u);
-  EXPECT_EQ(messages_.shown()[0].prompt, L"Failed to get OS Version");
-  EXPECT_EQ(messages_.shown()[0].title, L"Levorn");
-  EXPECT_EQ(messages_.shown()[0].style, 0u);
+  EXPECT_EQ(Native(), DsnResult{DsnOutcome::kNoDriverDirectory});
   EXPECT_EQ(Trace().size(), 1u);  // the existence test only
-}
-
-TEST_F(MdlOdbcTest, ASystemDirectoryCallThatWritesNothingCountsAsNone) {
+  // A call that reports a size but writes nothing counts as none.
   system_.system_directory_result_only = 19;
   EXPECT_EQ(odbc_.GetSystemDir(), Variant(Text()));
-  EXPECT_EQ(Native().message_shown, true);
+  EXPECT_EQ(Native(), DsnResult{DsnOutcome::kNoDriverDirectory});
 }
 
-TEST_F(MdlOdbcTest, VersionNamesFollowPlatformMajorAndMinor) {
+// The version name, and the driver directory the 32-bit view's writer takes
+// from it (nullptr: none, nothing written).
+TEST_F(MdlOdbcTest, VersionNamesAndTheWow64DriverDirectoryTheyGive) {
+  constexpr char kNt[] = "C:\\WinNT\\System32\\odbcjt32.dll";
+  constexpr char k9x[] = "C:\\Windows\\System\\odbcjt32.dll";
+  constexpr char kSystem[] = "C:\\windows\\system32\\odbcjt32.dll";
   struct Row {
     uint32_t platform, major, minor;
-    const wchar_t* name;
-  };
-  const Row rows[] = {{0, 9, 9, L"Win32s"},         {1, 4, 0, L"Win95"},
-                      {1, 4, 10, L"Win98"},         {1, 4, 90, L""},
-                      {2, 3, 51, L"WinNT361"},      {2, 4, 0, L"WinNT4"},
-                      {2, 5, 0, L"Win2000"},        {2, 5, 1, L"WinXP"},
-                      {2, 5, 2, L"Win2003"},        {2, 5, 3, L""},
-                      {2, 6, 0, L"Vista"},          {2, 6, 1, L"Vista"},
-                      {2, 6, 2, L"Vista"},          {2, 10, 0, L""},
-                      {3, 0, 0, L"WinCE"},          {4, 0, 0, L"Failed"},
-                      {0xFFFFFFFF, 0, 0, L"Failed"}};
-  for (const Row& row : rows) {
-    system_.version = FakeSystemInfo::Version(row.platform, row.major, row.minor);
-    EXPECT_EQ(odbc_.GetOSVersionName(), row.name)
-        << row.platform << "." << row.major << "." << row.minor;
-  }
-}
-
-TEST_F(MdlOdbcTest, AFailedVersionCallIsFailedNotWin32s) {
-  system_.version.reset();
-  EXPECT_EQ(odbc_.GetOSVersionName(), L"Failed");
-  EXPECT_EQ(Wow64(), (DsnResult{DsnOutcome::kNotRegistered, 0, true}));
-  EXPECT_EQ(messages_.shown().size(), 1u);
-  EXPECT_FALSE(reg_.KeyExists(kWowRoot));
-}
-
-TEST_F(MdlOdbcTest, Wow64DriverDirectoryFollowsTheVersionName) {
-  struct Row {
-    uint32_t platform, major, minor;
+    bool version_call_fails;
     bool has_system_directory;
+    const wchar_t* name;
     const char* driver;
   };
   const Row rows[] = {
-      {2, 5, 0, true, "C:\\WinNT\\System32\\odbcjt32.dll"},     // Win2000
-      {2, 4, 0, true, "C:\\WinNT\\System32\\odbcjt32.dll"},     // WinNT4
-      {1, 4, 0, true, "C:\\Windows\\System\\odbcjt32.dll"},     // Win95
-      {1, 4, 10, true, "C:\\Windows\\System\\odbcjt32.dll"},    // Win98
-      {2, 5, 1, true, "C:\\windows\\system32\\odbcjt32.dll"},   // WinXP
-      {2, 6, 1, true, "C:\\windows\\system32\\odbcjt32.dll"},   // Vista
-      {2, 10, 0, true, "C:\\windows\\system32\\odbcjt32.dll"},  // nameless
-      {2, 10, 0, false, "C:\\WinNT\\System32\\odbcjt32.dll"},   // nameless, no directory
+      {0, 9, 9, false, true, L"Win32s", kSystem},
+      {1, 4, 0, false, true, L"Win95", k9x},
+      {1, 4, 10, false, true, L"Win98", k9x},
+      {1, 4, 90, false, true, L"", kSystem},
+      {2, 3, 51, false, true, L"WinNT361", kSystem},
+      {2, 4, 0, false, true, L"WinNT4", kNt},
+      {2, 5, 0, false, true, L"Win2000", kNt},
+      {2, 5, 1, false, true, L"WinXP", kSystem},
+      {2, 5, 2, false, true, L"Win2003", kSystem},
+      {2, 5, 3, false, true, L"", kSystem},
+      {2, 6, 0, false, true, L"Vista", kSystem},
+      {2, 6, 2, false, true, L"Vista", kSystem},
+      {2, 10, 0, false, true, L"", kSystem},
+      {2, 10, 0, false, false, L"", kNt},
+      {3, 0, 0, false, true, L"WinCE", kSystem},
+      {4, 0, 0, false, true, L"Failed", nullptr},
+      {0xFFFFFFFF, 0, 0, false, true, L"Failed", nullptr},
+      // A failed call is "Failed", not the "Win32s" of the untouched record.
+      {0, 0, 0, true, true, L"Failed", nullptr},
   };
   for (const Row& row : rows) {
     FakeRegistry reg;
-    MdlODBC odbc(reg, system_, messages_);
-    system_.version = FakeSystemInfo::Version(row.platform, row.major, row.minor);
-    if (row.has_system_directory) {
-      system_.system_directory = "C:\\windows\\system32";
-    } else {
-      system_.system_directory.reset();
-    }
+    FakePlatform system;
+    system.version = FakePlatform::Version(row.platform, row.major, row.minor);
+    if (row.version_call_fails) system.version.reset();
+    if (!row.has_system_directory) system.system_directory.reset();
+    MdlODBC odbc(reg, system);
+    const std::string what = std::to_string(row.platform) + "." + std::to_string(row.major) + "." +
+                             std::to_string(row.minor);
+    EXPECT_EQ(odbc.GetOSVersionName(), row.name) << what;
     Text n = L"DunmerePemrod2002", p = L"p", d = L"d";
-    EXPECT_EQ(odbc.CreateAccessDSNWow64(n, p, d).outcome, DsnOutcome::kRegistered);
-    EXPECT_EQ(reg.GetValue(std::string(kWowRoot) + "DunmerePemrod2002", "Driver"),
-              (Stored{kRegSz, TextBytes(row.driver)}))
-        << row.platform << "." << row.major << "." << row.minor;
+    const DsnResult result = odbc.CreateAccessDSNWow64(n, p, d);
+    if (row.driver == nullptr) {
+      EXPECT_EQ(result, DsnResult{DsnOutcome::kNoDriverDirectory}) << what;
+      EXPECT_FALSE(reg.KeyExists(kWowRoot)) << what;
+    } else {
+      EXPECT_EQ(reg.GetValue(std::string(kWowRoot) + "DunmerePemrod2002", "Driver"),
+                (Stored{kRegSz, TextBytes(row.driver)}))
+          << what;
+    }
   }
-  EXPECT_TRUE(messages_.shown().empty());
 }
 
 TEST_F(MdlOdbcTest, CallerTextsComeBackThroughTheCodePage) {

@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "base/runtime_error.h"
-#include "base/system_error.h"
+#include "base/ansi.h"
 #include "registry/bas_registry.h"
-#include "registry/registry_fake.h"
+#include "tests/support/registry_fake.h"
 
 namespace levorn {
 namespace {

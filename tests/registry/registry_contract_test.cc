@@ -8,12 +8,13 @@
 
 #include <gtest/gtest.h>
 
-#include "base/system_error.h"
-#include "registry/registry_fake.h"
+#include "base/ansi.h"
+#include "tests/support/registry_fake.h"
 
 #ifdef _WIN32
 #include <windows.h>
 
+#include "base/platform_win32.h"
 #include "registry/registry_win32.h"
 #endif
 
@@ -50,7 +51,7 @@ class Win32UnderTest : public RegistryUnderTest {
   RegistryApi& api() override { return registry_; }
 
  private:
-  Win32Registry registry_;
+  Win32Registry registry_{Win32Platform().RunsUnderWow64()};
 };
 #endif
 
@@ -231,6 +232,28 @@ std::vector<Implementation> Implementations() {
 
 INSTANTIATE_TEST_SUITE_P(Registries, RegistryContractTest, ::testing::ValuesIn(Implementations()),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// How a 32-bit process names a key of the 32-bit view: the same key on
+// Windows and on Wine, which nests an explicit Wow6432Node one level deeper.
+TEST(PathInOwnViewTest, OnlyTheNodeRightBelowSoftwareIsDroppedAndOnlyUnderWow64) {
+  struct Row {
+    const char* path;
+    bool wow64;
+    const char* reached;
+  };
+  const Row rows[] = {
+      {"SOFTWARE\\WOW6432node\\ODBC\\ODBC.INI", true, "SOFTWARE\\ODBC\\ODBC.INI"},
+      {"software\\wow6432NODE", true, "SOFTWARE"},
+      {"SOFTWARE\\WOW6432node\\ODBC\\ODBC.INI", false, "SOFTWARE\\WOW6432node\\ODBC\\ODBC.INI"},
+      {"SOFTWARE\\WOW6432nodeX\\ODBC", true, "SOFTWARE\\WOW6432nodeX\\ODBC"},
+      {"SOFTWARE\\ODBC\\ODBC.INI", true, "SOFTWARE\\ODBC\\ODBC.INI"},
+      {"Hardware\\Description\\System", true, "Hardware\\Description\\System"},
+      {"SOFTWARE\\WOW6", true, "SOFTWARE\\WOW6"},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(PathInOwnView(row.path, row.wow64), row.reached) << row.path << " " << row.wow64;
+  }
+}
 
 }  // namespace
 }  // namespace levorn

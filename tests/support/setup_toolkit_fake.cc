@@ -1,4 +1,4 @@
-#include "app/setup_toolkit_fake.h"
+#include "tests/support/setup_toolkit_fake.h"
 
 #include "base/ansi.h"
 #include "base/runtime_error.h"

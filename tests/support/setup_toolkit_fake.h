@@ -1,5 +1,5 @@
-#ifndef LEVORN_APP_SETUP_TOOLKIT_FAKE_H_
-#define LEVORN_APP_SETUP_TOOLKIT_FAKE_H_
+#ifndef LEVORN_TESTS_SUPPORT_SETUP_TOOLKIT_FAKE_H_
+#define LEVORN_TESTS_SUPPORT_SETUP_TOOLKIT_FAKE_H_
 
 #include <string>
 #include <vector>
@@ -30,4 +30,4 @@ class RecordingToolkit : public SetupToolkitApi {
 
 }  // namespace levorn
 
-#endif  // LEVORN_APP_SETUP_TOOLKIT_FAKE_H_
+#endif  // LEVORN_TESTS_SUPPORT_SETUP_TOOLKIT_FAKE_H_

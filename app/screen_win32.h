@@ -1,24 +1,26 @@
-#ifndef LEVORN_APP_WINDOW_WIN32_H_
-#define LEVORN_APP_WINDOW_WIN32_H_
+#ifndef LEVORN_APP_SCREEN_WIN32_H_
+#define LEVORN_APP_SCREEN_WIN32_H_
 
 #include <windows.h>
 
 #include <map>
 
-#include "app/window_api.h"
+#include "app/screen.h"
 
 namespace levorn {
 
-// The two windows as real Win32 windows: "Levorn Setup", an MDI frame whose
-// client area is an (always empty) MDI client, and "Searching", an ordinary
-// top-level window holding the label lblMessage. Twips are converted at the
-// screen's real pixels per inch; the program declares no DPI awareness.
-class Win32Windows : public WindowApi {
+// The screen itself. The two windows as real Win32 windows: "Levorn Setup",
+// an MDI frame whose client area is an (always empty) MDI client, and
+// "Searching", an ordinary top-level window holding the label lblMessage.
+// Twips are converted at the screen's real pixels per inch; the program
+// declares no DPI awareness. Message boxes are MessageBoxA, owned by the
+// thread's active window so that they are modal to the application.
+class Win32Screen : public ScreenApi {
  public:
-  explicit Win32Windows(HINSTANCE instance);
-  ~Win32Windows() override;
-  Win32Windows(const Win32Windows&) = delete;
-  Win32Windows& operator=(const Win32Windows&) = delete;
+  explicit Win32Screen(HINSTANCE instance);
+  ~Win32Screen() override;
+  Win32Screen(const Win32Screen&) = delete;
+  Win32Screen& operator=(const Win32Screen&) = delete;
 
   void Create(WindowId window) override;
   void Show(WindowId window) override;
@@ -32,6 +34,7 @@ class Win32Windows : public WindowApi {
   void SetTop(WindowId window, float twips) override;
   void SetWidth(WindowId window, float twips) override;
   void SetHeight(WindowId window, float twips) override;
+  int32_t ShowMessage(const Text& prompt, const Text& title, uint32_t style) override;
 
   // For tests that look at the real windows.
   HWND handle(WindowId window) const;
@@ -58,4 +61,4 @@ class Win32Windows : public WindowApi {
 
 }  // namespace levorn
 
-#endif  // LEVORN_APP_WINDOW_WIN32_H_
+#endif  // LEVORN_APP_SCREEN_WIN32_H_

@@ -1,20 +1,19 @@
-#ifndef LEVORN_APP_WINDOW_FAKE_H_
-#define LEVORN_APP_WINDOW_FAKE_H_
+#ifndef LEVORN_TESTS_SUPPORT_SCREEN_FAKE_H_
+#define LEVORN_TESTS_SUPPORT_SCREEN_FAKE_H_
 
 #include <map>
 #include <string>
 #include <vector>
 
-#include "app/window_api.h"
-#include "base/message_box_api.h"
+#include "app/screen.h"
 
 namespace levorn {
 
-// Windows and message boxes that only record what was done to them, in one
-// log, so tests can check the order of everything the user would see:
+// A screen that only records what was done to its windows and message
+// boxes, in one log, so tests can check the order of everything the user would see:
 //   "create main", "show progress", "refresh progress", "destroy progress",
 //   "left progress -1234.5", "message Levorn Installation: Setup Complete ...".
-class RecordingWindows : public WindowApi, public MessageBoxApi {
+class RecordingScreen : public ScreenApi {
  public:
   struct Rect {
     float left = 0, top = 0, width = 0, height = 0;
@@ -37,7 +36,7 @@ class RecordingWindows : public WindowApi, public MessageBoxApi {
   void SetWidth(WindowId window, float twips) override;
   void SetHeight(WindowId window, float twips) override;
 
-  int32_t Show(const Text& prompt, const Text& title, uint32_t style) override;
+  int32_t ShowMessage(const Text& prompt, const Text& title, uint32_t style) override;
 
   const std::vector<std::string>& log() const { return log_; }
   std::vector<std::string> Messages() const;  // the "message ..." lines only
@@ -56,4 +55,4 @@ class RecordingWindows : public WindowApi, public MessageBoxApi {
 
 }  // namespace levorn
 
-#endif  // LEVORN_APP_WINDOW_FAKE_H_
+#endif  // LEVORN_TESTS_SUPPORT_SCREEN_FAKE_H_

@@ -1,10 +1,10 @@
-#include "odbc/system_info_fake.h"
+#include "tests/support/platform_fake.h"
 
 #include <cstring>
 
 namespace levorn {
 
-OsVersionRecord FakeSystemInfo::Version(uint32_t platform, uint32_t major, uint32_t minor) {
+OsVersionRecord FakePlatform::Version(uint32_t platform, uint32_t major, uint32_t minor) {
   OsVersionRecord record;
   record.dwPlatformId = platform;
   record.dwMajorVersion = major;
@@ -12,7 +12,7 @@ OsVersionRecord FakeSystemInfo::Version(uint32_t platform, uint32_t major, uint3
   return record;
 }
 
-bool FakeSystemInfo::GetVersionExA(OsVersionRecord& record) {
+bool FakePlatform::GetVersionExA(OsVersionRecord& record) {
   ++version_calls;
   if (!version) return false;
   const uint32_t size = record.dwOSVersionInfoSize;
@@ -36,12 +36,12 @@ uint32_t CopyDirectory(const std::optional<std::string>& directory,
 
 }  // namespace
 
-uint32_t FakeSystemInfo::GetSystemDirectoryA(char* buffer, uint32_t size) {
+uint32_t FakePlatform::GetSystemDirectoryA(char* buffer, uint32_t size) {
   ++system_directory_calls;
   return CopyDirectory(system_directory, system_directory_result_only, buffer, size);
 }
 
-uint32_t FakeSystemInfo::GetWindowsDirectoryA(char* buffer, uint32_t size) {
+uint32_t FakePlatform::GetWindowsDirectoryA(char* buffer, uint32_t size) {
   return CopyDirectory(windows_directory, windows_directory_result_only, buffer, size);
 }
 

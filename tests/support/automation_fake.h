@@ -1,5 +1,5 @@
-#ifndef LEVORN_APP_AUTOMATION_FAKE_H_
-#define LEVORN_APP_AUTOMATION_FAKE_H_
+#ifndef LEVORN_TESTS_SUPPORT_AUTOMATION_FAKE_H_
+#define LEVORN_TESTS_SUPPORT_AUTOMATION_FAKE_H_
 
 #include <map>
 #include <string>
@@ -29,4 +29,4 @@ class RecordingAutomation : public AutomationApi {
 
 }  // namespace levorn
 
-#endif  // LEVORN_APP_AUTOMATION_FAKE_H_
+#endif  // LEVORN_TESTS_SUPPORT_AUTOMATION_FAKE_H_

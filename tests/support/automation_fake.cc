@@ -1,4 +1,4 @@
-#include "app/automation_fake.h"
+#include "tests/support/automation_fake.h"
 
 #include <algorithm>
 

@@ -1,9 +1,9 @@
-#include "registry/registry_fake.h"
+#include "tests/support/registry_fake.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "base/system_error.h"
+#include "base/ansi.h"
 
 namespace levorn {
 namespace {

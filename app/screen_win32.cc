@@ -1,9 +1,10 @@
-#include "app/window_win32.h"
+#include "app/screen_win32.h"
 
 #include <cmath>
 
 #include "app/label_colour.h"
 #include "app/layout.h"
+#include "base/ansi.h"
 #include "base/runtime_error.h"
 
 namespace levorn {
@@ -46,31 +47,31 @@ RECT OuterForClient(int left, int top, int width, int height, DWORD style, DWORD
 
 }  // namespace
 
-Win32Windows::Win32Windows(HINSTANCE instance)
+Win32Screen::Win32Screen(HINSTANCE instance)
     : instance_(instance),
       twips_per_pixel_x_(TwipsPerPixel(LOGPIXELSX)),
       twips_per_pixel_y_(TwipsPerPixel(LOGPIXELSY)) {}
 
-Win32Windows::~Win32Windows() {
+Win32Screen::~Win32Screen() {
   for (auto& [id, window] : windows_) DestroyWindow(window);
   if (label_font_ != nullptr) DeleteObject(label_font_);
 }
 
-int Win32Windows::ToPixelsX(float twips) const {
+int Win32Screen::ToPixelsX(float twips) const {
   return static_cast<int>(std::lround(twips / twips_per_pixel_x_));
 }
 
-int Win32Windows::ToPixelsY(float twips) const {
+int Win32Screen::ToPixelsY(float twips) const {
   return static_cast<int>(std::lround(twips / twips_per_pixel_y_));
 }
 
-HWND Win32Windows::handle(WindowId window) const {
+HWND Win32Screen::handle(WindowId window) const {
   auto it = windows_.find(window);
   if (it == windows_.end()) throw RuntimeError(ErrorNumber::kAutomationError);
   return it->second;
 }
 
-LRESULT CALLBACK Win32Windows::MainProc(HWND window, UINT message, WPARAM w, LPARAM l) {
+LRESULT CALLBACK Win32Screen::MainProc(HWND window, UINT message, WPARAM w, LPARAM l) {
   // The frame keeps its MDI client, which DefFrameProc needs, in its own
   // user data.
   if (message == WM_CREATE) {
@@ -93,7 +94,7 @@ LRESULT CALLBACK Win32Windows::MainProc(HWND window, UINT message, WPARAM w, LPA
   return DefFrameProcA(window, mdi_client, message, w, l);
 }
 
-LRESULT CALLBACK Win32Windows::ProgressProc(HWND window, UINT message, WPARAM w, LPARAM l) {
+LRESULT CALLBACK Win32Screen::ProgressProc(HWND window, UINT message, WPARAM w, LPARAM l) {
   if (message == WM_CTLCOLORSTATIC && GetDlgCtrlID(reinterpret_cast<HWND>(l)) == kLabelId) {
     HDC dc = reinterpret_cast<HDC>(w);
     SetTextColor(dc,
@@ -105,7 +106,7 @@ LRESULT CALLBACK Win32Windows::ProgressProc(HWND window, UINT message, WPARAM w,
   return DefWindowProcA(window, message, w, l);
 }
 
-HWND Win32Windows::CreateMainWindow() {
+HWND Win32Screen::CreateMainWindow() {
   RegisterClassOnce(instance_, kMainClass, MainProc,
                     LoadIconA(instance_, MAKEINTRESOURCEA(kApplicationIconGroup)),
                     reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1));
@@ -118,7 +119,7 @@ HWND Win32Windows::CreateMainWindow() {
                          instance_, nullptr);
 }
 
-HWND Win32Windows::CreateProgressWindow() {
+HWND Win32Screen::CreateProgressWindow() {
   RegisterClassOnce(instance_, kProgressClass, ProgressProc, nullptr,
                     reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
   const DWORD style = WS_OVERLAPPEDWINDOW;
@@ -150,74 +151,80 @@ HWND Win32Windows::CreateProgressWindow() {
   return window;
 }
 
-void Win32Windows::Create(WindowId window) {
+void Win32Screen::Create(WindowId window) {
   HWND created = window == WindowId::kMain ? CreateMainWindow() : CreateProgressWindow();
   if (created == nullptr) throw RuntimeError(ErrorNumber::kOutOfMemory);
   windows_[window] = created;
 }
 
-void Win32Windows::Show(WindowId window) { ShowWindow(handle(window), SW_SHOWNORMAL); }
+void Win32Screen::Show(WindowId window) { ShowWindow(handle(window), SW_SHOWNORMAL); }
 
-void Win32Windows::Refresh(WindowId window) {
+void Win32Screen::Refresh(WindowId window) {
   RedrawWindow(handle(window), nullptr, nullptr,
                RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
-void Win32Windows::Destroy(WindowId window) {
+void Win32Screen::Destroy(WindowId window) {
   DestroyWindow(handle(window));
   windows_.erase(window);
   if (window == WindowId::kProgress) label_ = nullptr;
 }
 
-RECT Win32Windows::OuterPixels(WindowId window) const {
+RECT Win32Screen::OuterPixels(WindowId window) const {
   RECT rect = {};
   GetWindowRect(handle(window), &rect);
   return rect;
 }
 
-void Win32Windows::MoveTo(WindowId window, const RECT& outer) {
+void Win32Screen::MoveTo(WindowId window, const RECT& outer) {
   SetWindowPos(handle(window), nullptr, outer.left, outer.top, outer.right - outer.left,
                outer.bottom - outer.top, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-float Win32Windows::Left(WindowId window) {
+float Win32Screen::Left(WindowId window) {
   return static_cast<float>(OuterPixels(window).left) * twips_per_pixel_x_;
 }
-float Win32Windows::Top(WindowId window) {
+float Win32Screen::Top(WindowId window) {
   return static_cast<float>(OuterPixels(window).top) * twips_per_pixel_y_;
 }
-float Win32Windows::Width(WindowId window) {
+float Win32Screen::Width(WindowId window) {
   const RECT r = OuterPixels(window);
   return static_cast<float>(r.right - r.left) * twips_per_pixel_x_;
 }
-float Win32Windows::Height(WindowId window) {
+float Win32Screen::Height(WindowId window) {
   const RECT r = OuterPixels(window);
   return static_cast<float>(r.bottom - r.top) * twips_per_pixel_y_;
 }
 
 // Moving keeps the size; sizing keeps the top-left corner.
-void Win32Windows::SetLeft(WindowId window, float twips) {
+void Win32Screen::SetLeft(WindowId window, float twips) {
   RECT r = OuterPixels(window);
   OffsetRect(&r, ToPixelsX(twips) - r.left, 0);
   MoveTo(window, r);
 }
 
-void Win32Windows::SetTop(WindowId window, float twips) {
+void Win32Screen::SetTop(WindowId window, float twips) {
   RECT r = OuterPixels(window);
   OffsetRect(&r, 0, ToPixelsY(twips) - r.top);
   MoveTo(window, r);
 }
 
-void Win32Windows::SetWidth(WindowId window, float twips) {
+void Win32Screen::SetWidth(WindowId window, float twips) {
   RECT r = OuterPixels(window);
   r.right = r.left + ToPixelsX(twips);
   MoveTo(window, r);
 }
 
-void Win32Windows::SetHeight(WindowId window, float twips) {
+void Win32Screen::SetHeight(WindowId window, float twips) {
   RECT r = OuterPixels(window);
   r.bottom = r.top + ToPixelsY(twips);
   MoveTo(window, r);
+}
+
+int32_t Win32Screen::ShowMessage(const Text& prompt, const Text& title, uint32_t style) {
+  const std::string ansi_prompt = ToAnsi(prompt);
+  const std::string ansi_title = ToAnsi(MessageBoxCaption(title));
+  return MessageBoxA(GetActiveWindow(), ansi_prompt.c_str(), ansi_title.c_str(), style);
 }
 
 }  // namespace levorn

@@ -1,5 +1,5 @@
-#ifndef LEVORN_REGISTRY_REGISTRY_FAKE_H_
-#define LEVORN_REGISTRY_REGISTRY_FAKE_H_
+#ifndef LEVORN_TESTS_SUPPORT_REGISTRY_FAKE_H_
+#define LEVORN_TESTS_SUPPORT_REGISTRY_FAKE_H_
 
 #include <functional>
 #include <map>
@@ -119,4 +119,4 @@ std::vector<uint8_t> DwordBytes(uint32_t number);
 
 }  // namespace levorn
 
-#endif  // LEVORN_REGISTRY_REGISTRY_FAKE_H_
+#endif  // LEVORN_TESTS_SUPPORT_REGISTRY_FAKE_H_

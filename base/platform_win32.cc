@@ -1,0 +1,94 @@
+#include "base/platform_win32.h"
+
+#include <windows.h>
+
+#include <cstddef>
+
+namespace levorn {
+namespace {
+
+static_assert(sizeof(OsVersionRecord) == sizeof(OSVERSIONINFOA));
+static_assert(offsetof(OsVersionRecord, dwPlatformId) == offsetof(OSVERSIONINFOA, dwPlatformId));
+static_assert(offsetof(OsVersionRecord, szCSDVersion) == offsetof(OSVERSIONINFOA, szCSDVersion));
+
+// The process token, opened for `access` and closed with the object.
+class OwnToken {
+ public:
+  explicit OwnToken(DWORD access) {
+    if (!OpenProcessToken(GetCurrentProcess(), access, &token_)) token_ = nullptr;
+  }
+  ~OwnToken() {
+    if (token_ != nullptr) CloseHandle(token_);
+  }
+  OwnToken(const OwnToken&) = delete;
+  OwnToken& operator=(const OwnToken&) = delete;
+  HANDLE get() const { return token_; }
+
+ private:
+  HANDLE token_ = nullptr;
+};
+
+}  // namespace
+
+int32_t Win32Platform::CurrentYear() {
+  SYSTEMTIME now;
+  GetLocalTime(&now);
+  return now.wYear;
+}
+
+bool Win32Platform::RunsUnderWow64() {
+  using IsWow64ProcessFunction = BOOL(WINAPI*)(HANDLE, BOOL*);
+  // Looked up at run time, so that the program still starts where it is missing.
+  const auto is_wow64_process = reinterpret_cast<IsWow64ProcessFunction>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "IsWow64Process")));
+  BOOL wow64 = FALSE;
+  return is_wow64_process != nullptr && is_wow64_process(GetCurrentProcess(), &wow64) &&
+         wow64 != FALSE;
+}
+
+bool Win32Platform::GetVersionExA(OsVersionRecord& record) {
+  // Same layout, so the record goes to the platform as it is.
+  return ::GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&record)) != FALSE;
+}
+
+uint32_t Win32Platform::GetSystemDirectoryA(char* buffer, uint32_t size) {
+  return ::GetSystemDirectoryA(buffer, size);
+}
+
+uint32_t Win32Platform::GetWindowsDirectoryA(char* buffer, uint32_t size) {
+  return ::GetWindowsDirectoryA(buffer, size);
+}
+
+std::optional<bool> Win32Platform::WindowStationVisible() {
+  HWINSTA station = GetProcessWindowStation();
+  if (station == nullptr) return std::nullopt;
+  USEROBJECTFLAGS flags = {};
+  DWORD needed = 0;
+  if (!GetUserObjectInformationA(station, UOI_FLAGS, &flags, sizeof flags, &needed)) {
+    return std::nullopt;
+  }
+  return (flags.dwFlags & WSF_VISIBLE) != 0;
+}
+
+std::optional<bool> Win32Platform::RegistryVirtualization() {
+  OwnToken token(TOKEN_QUERY);
+  if (token.get() == nullptr) return std::nullopt;
+  DWORD enabled = 0;
+  DWORD size = 0;
+  // Before Vista the class is unknown and the call fails.
+  if (!GetTokenInformation(token.get(), TokenVirtualizationEnabled, &enabled, sizeof enabled,
+                           &size)) {
+    return std::nullopt;
+  }
+  return enabled != 0;
+}
+
+bool Win32Platform::DisableRegistryVirtualization() {
+  OwnToken token(TOKEN_ADJUST_DEFAULT);
+  if (token.get() == nullptr) return false;
+  DWORD disabled = 0;
+  return SetTokenInformation(token.get(), TokenVirtualizationEnabled, &disabled, sizeof disabled) !=
+         FALSE;
+}
+
+}  // namespace levorn
