@@ -38,7 +38,6 @@ class Win32Screen : public ScreenApi {
 
   // For tests that look at the real windows.
   HWND handle(WindowId window) const;
-  HWND label() const { return label_; }
 
  private:
   HWND CreateMainWindow();

@@ -28,6 +28,8 @@ std::string FolderOf(HMODULE module) {
   return file.substr(0, file.find_last_of('\\') + 1);
 }
 
+// The system directory, with its trailing backslash; empty when it cannot
+// be told.
 std::string SystemFolder() {
   char path[MAX_PATH];
   const UINT length = GetSystemDirectoryA(path, MAX_PATH);
@@ -104,12 +106,9 @@ void RestrictLibrarySearch() {
   const auto set_dll_directory = reinterpret_cast<SetDllDirectoryFunction>(
       reinterpret_cast<void*>(GetProcAddress(kernel32, "SetDllDirectoryA")));
   if (set_dll_directory != nullptr) set_dll_directory("");
-  char system_directory[MAX_PATH];
-  const UINT length = GetSystemDirectoryA(system_directory, MAX_PATH);
-  if (length == 0 || length >= MAX_PATH) return;
-  for (const char* name : kLoadedAfterStart) {
-    LoadLibraryA((std::string(system_directory, length) + "\\" + name).c_str());
-  }
+  const std::string system_folder = SystemFolder();
+  if (system_folder.empty()) return;
+  for (const char* name : kLoadedAfterStart) LoadLibraryA((system_folder + name).c_str());
 }
 
 }  // namespace levorn

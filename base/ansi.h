@@ -19,10 +19,6 @@ namespace levorn {
 std::string ToAnsi(const Text& text);
 Text FromAnsi(std::string_view ansi);
 
-// What a by-reference caller sees after its text went through a call:
-// converted to ANSI and back.
-inline Text AnsiRoundTrip(const Text& text) { return FromAnsi(ToAnsi(text)); }
-
 // Win32 error codes the program acts on or reports.
 inline constexpr int32_t kErrorSuccess = 0;
 inline constexpr int32_t kErrorFileNotFound = 2;

@@ -20,7 +20,6 @@ class ScopedKey {
 
   RegHandle* receive() { return &handle_; }
   RegHandle get() const { return handle_; }
-  bool is_open() const { return !closed_ && handle_ != 0; }
 
   // Closes it now and returns what RegCloseKey said. The call is made for
   // the null handle too, for callers that report its answer.
