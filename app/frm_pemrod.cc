@@ -18,17 +18,16 @@ bool NamesX86(const Text& processor_id) {
   return lower.find(L"x86") != Text::npos;
 }
 
-// Runs one statement of the setup pass. A run-time error it raises, running
-// out of memory included, ends that statement only and is handed back.
+// Runs one statement of the setup pass. A run-time error it raises, any
+// exception of the library included, ends that statement only and is
+// handed back.
 template <typename Statement>
 std::optional<RuntimeError> SkipOnRunTimeError(Statement statement) {
   try {
     statement();
     return std::nullopt;
-  } catch (const RuntimeError& error) {
-    return error;
-  } catch (const std::bad_alloc&) {
-    return RuntimeError(ErrorNumber::kOutOfMemory);
+  } catch (const std::exception& error) {
+    return AsRuntimeError(error);
   }
 }
 
@@ -45,19 +44,18 @@ frmPemrod::frmPemrod(RegistryApi& registry, MdlODBC& data_sources, ScreenApi& sc
 
 int frmPemrod::Run() {
   // Turned off where it is on, so that a write the user may not make fails
-  // and is reported instead of landing in the VirtualStore.
-  if (platform_.RegistryVirtualization() == true) platform_.DisableRegistryVirtualization();
-  const auto report_unhandled = [this](const RuntimeError& error) {
-    screen_.ShowMessage(UnhandledErrorReport(error), L"", kMessageBoxOk);
-    return kExitRunTimeError;
-  };
+  // and is reported instead of landing in the VirtualStore. Where it stays
+  // on, nothing is written at all.
+  if (platform_.RegistryVirtualization() == true) {
+    virtualized_ =
+        !platform_.DisableRegistryVirtualization() || platform_.RegistryVirtualization() == true;
+  }
   try {
     Load();
     return exit_code();
-  } catch (const RuntimeError& error) {
-    return report_unhandled(error);
-  } catch (const std::bad_alloc&) {
-    return report_unhandled(RuntimeError(ErrorNumber::kOutOfMemory));
+  } catch (const std::exception& error) {
+    screen_.ShowMessage(UnhandledErrorReport(AsRuntimeError(error)), L"", kMessageBoxOk);
+    return kExitRunTimeError;
   }
 }
 
@@ -79,27 +77,34 @@ void frmPemrod::RegisterYearDataSources() {
 
   // From here on a run-time error skips only the step that raised it; each
   // step below is guarded on its own and goes on where the pass must.
+  if (!virtualized_) RegisterYears();
+  SkipOnRunTimeError([this] { progress_.Unload(); });
+}
+
+void frmPemrod::RegisterYears() {
   // ProcessorId stays empty when it cannot be read.
   SkipOnRunTimeError([this] { ReadProcessorId(); });
   const RegistryView view = ChooseView();
 
   std::optional<int16_t> last_year;
-  // A year beyond 16 bits leaves no range to walk.
-  SkipOnRunTimeError([&] { last_year = ToInt16(platform_.CurrentYear()); });
-
-  if (last_year && *last_year < kFirstYear) year_before_first_ = *last_year;
-  if (last_year) {
-    PassYear = kFirstYear;
-    while (PassYear <= *last_year) {
-      if (const auto error = SkipOnRunTimeError([&] { RegisterPassYear(view); })) {
-        NoteFailure(RunTimeErrorReason(*error));
-      }
-      // The increment after 32767 overflows and ends the loop.
-      if (SkipOnRunTimeError([this] { PassYear = CheckedIncrement(PassYear); })) break;
-    }
+  SkipOnRunTimeError([&] {
+    clock_year_ = platform_.CurrentYear();
+    last_year = ToInt16(clock_year_);  // a year beyond 16 bits leaves no range to walk
+  });
+  if (!last_year || *last_year < kFirstYear) {
+    date_unusable_ = true;
+    return;
   }
-
-  SkipOnRunTimeError([this] { progress_.Unload(); });
+  PassYear = kFirstYear;
+  while (PassYear <= *last_year) {
+    if (const auto error = SkipOnRunTimeError([&] { RegisterPassYear(view); })) {
+      SkipOnRunTimeError([&] { NoteFailure(RunTimeErrorReason(*error)); });
+    }
+    // The increment after 32767 overflows and ends the loop.
+    if (SkipOnRunTimeError([this] { PassYear = CheckedIncrement(PassYear); })) break;
+  }
+  // On disk before the user is told it is done.
+  SkipOnRunTimeError([&] { data_sources_.FlushWrites(view); });
 }
 
 void frmPemrod::ReadProcessorId() {
@@ -109,14 +114,18 @@ void frmPemrod::ReadProcessorId() {
   processor_id_is_text_ = identifier.IsText();
 }
 
-// "x86" in the identifier: a 32-bit machine, whose 32-bit programs use the
-// native view; any other identifier: a 64-bit one. An identifier that says
-// nothing (missing, empty, not text, unreadable) must not send a 32-bit
-// machine's data sources to a WOW6432node key that nothing reads, so then
-// the platform decides: under WOW64 the 32-bit view, else the native one.
+// The view this machine's 32-bit programs read. The platform knows it best:
+// under WOW64 the 32-bit view, else (32-bit Windows) the native one, whatever
+// the identifier says. Where it cannot say, the identifier decides: "x86" a
+// 32-bit machine, any other text a 64-bit one; and an identifier that says
+// nothing (missing, empty, not text, unreadable) the native view.
 RegistryView frmPemrod::ChooseView() const {
-  const bool native = processor_id_is_text_ && !ProcessorId.empty() ? NamesX86(ProcessorId)
-                                                                    : !platform_.RunsUnderWow64();
+  bool native = true;
+  if (const std::optional<bool> wow64 = platform_.RunsUnderWow64()) {
+    native = !*wow64;
+  } else if (processor_id_is_text_ && !ProcessorId.empty()) {
+    native = NamesX86(ProcessorId);
+  }
   return native ? RegistryView::kNative : RegistryView::kWow64;
 }
 
@@ -142,6 +151,7 @@ void frmPemrod::RegisterPassYear(RegistryView view) {
 }
 
 void frmPemrod::NoteFailure(const Text& reason, bool access_denied) {
+  year_failed_ = true;  // first, so that the exit code holds even when noting fails
   if (failed_years_.empty()) {
     first_failure_ = reason;
     first_failure_denied_access_ = access_denied;
@@ -150,13 +160,15 @@ void frmPemrod::NoteFailure(const Text& reason, bool access_denied) {
 }
 
 Text frmPemrod::CompletionMessage() const {
-  if (year_before_first_) return DateBeforeFirstYearMessage(*year_before_first_, kFirstYear);
-  if (failed_years_.empty()) return kSetupComplete;
+  if (virtualized_) return kVirtualizedMessage;
+  if (date_unusable_) return UnusableDateMessage(clock_year_, kFirstYear);
+  if (!year_failed_) return kSetupComplete;
   return FailedYearsMessage(failed_years_, first_failure_, first_failure_denied_access_);
 }
 
 ExitCode frmPemrod::exit_code() const {
-  return failed_years_.empty() && !year_before_first_ ? kExitSuccess : kExitSomeYearsNotRegistered;
+  return year_failed_ || date_unusable_ || virtualized_ ? kExitSomeYearsNotRegistered
+                                                        : kExitSuccess;
 }
 
 }  // namespace levorn

@@ -20,8 +20,9 @@ namespace levorn {
 enum ExitCode : int {
   // Every year's data source was registered, or was there already.
   kExitSuccess = 0,
-  // At least one year's data source could not be registered, or the clock
-  // is before 2002; the user was told which, and why.
+  // At least one year's data source could not be registered, or none could
+  // be (a clock before 2002 or beyond counting, registry virtualization that
+  // stays on); the user was told which, and why.
   kExitSomeYearsNotRegistered = 1,
   // A run-time error ended the program; the user saw "Run-time error 'N':".
   kExitRunTimeError = 2,
@@ -61,6 +62,7 @@ class frmPemrod : public DesktopOperations {
 
  private:
   void Form_Load();
+  void RegisterYears();
   void ReadProcessorId();
   RegistryView ChooseView() const;
   void RegisterPassYear(RegistryView view);
@@ -73,7 +75,10 @@ class frmPemrod : public DesktopOperations {
   basRegistry registry_reader_;
   frmMessage progress_;
   bool processor_id_is_text_ = false;
-  std::optional<int16_t> year_before_first_;  // the clock's year, when before 2002
+  bool virtualized_ = false;  // registry virtualization stayed on: nothing written
+  int32_t clock_year_ = 0;
+  bool date_unusable_ = false;  // the clock's year is before 2002, or beyond counting
+  bool year_failed_ = false;
   std::vector<int16_t> failed_years_;
   Text first_failure_;
   bool first_failure_denied_access_ = false;

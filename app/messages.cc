@@ -32,9 +32,10 @@ Text FailedYearsMessage(const std::vector<int16_t>& years, const Text& first_rea
                         : L"Correct the cause and run this setup again.");
 }
 
-Text DateBeforeFirstYearMessage(int16_t year, int16_t first_year) {
-  return L"This computer's date says the year " + std::to_wstring(year) + L", which is before " +
-         std::to_wstring(first_year) +
+Text UnusableDateMessage(int32_t year, int16_t first_year) {
+  const Text why = year < first_year ? L"which is before " + std::to_wstring(first_year)
+                                     : Text(L"which this setup cannot count to");
+  return L"This computer's date says the year " + std::to_wstring(year) + L", " + why +
          L", so no data source was registered.\n\nSet the computer's date, then run this setup "
          L"again.";
 }

@@ -32,8 +32,16 @@ Text RunTimeErrorReason(const RuntimeError& error);
 Text FailedYearsMessage(const std::vector<int16_t>& years, const Text& first_reason,
                         bool access_denied);
 
-// The completion message of a run whose clock says a year before 2002.
-Text DateBeforeFirstYearMessage(int16_t year, int16_t first_year);
+// The completion message of a run whose clock says a year before 2002, or
+// one beyond what the setup can count to.
+Text UnusableDateMessage(int32_t year, int16_t first_year);
+
+// The completion message of a run that could not switch registry
+// virtualization off.
+inline constexpr wchar_t kVirtualizedMessage[] =
+    L"Windows would keep this setup's registry changes in your own user profile (registry "
+    L"virtualization), where no ODBC program looks, so no data source was registered.\n\n"
+    L"Run this setup again with administrator rights.";
 
 // The platform's standard report of an unhandled run-time error.
 Text UnhandledErrorReport(const RuntimeError& error);

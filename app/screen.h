@@ -5,6 +5,8 @@
 #include <map>
 #include <optional>
 
+#include "app/messages.h"
+#include "base/platform_api.h"
 #include "base/text.h"
 
 namespace levorn {
@@ -53,9 +55,13 @@ class ScreenApi {
 // The screen of a window station nobody sees: nothing is drawn, and a
 // message box is answered OK at once. The windows keep their size and place,
 // so the run goes through exactly the steps it takes on a screen, and ends
-// by itself with the same exit code.
+// by itself with the same exit code. What a message would have said goes to
+// the Application event log, for the administrator: the completion message
+// as information, every other as an error.
 class UnseenScreen : public ScreenApi {
  public:
+  explicit UnseenScreen(PlatformApi& platform) : platform_(platform) {}
+
   void Create(WindowId window) override { rects_[window] = {}; }
   void Show(WindowId) override {}
   void Refresh(WindowId) override {}
@@ -68,12 +74,16 @@ class UnseenScreen : public ScreenApi {
   void SetTop(WindowId window, float twips) override { rects_[window].top = twips; }
   void SetWidth(WindowId window, float twips) override { rects_[window].width = twips; }
   void SetHeight(WindowId window, float twips) override { rects_[window].height = twips; }
-  int32_t ShowMessage(const Text&, const Text&, uint32_t) override { return 1; }  // IDOK
+  int32_t ShowMessage(const Text& prompt, const Text&, uint32_t) override {
+    platform_.LogEvent(prompt != kSetupComplete, prompt);
+    return 1;  // IDOK
+  }
 
  private:
   struct Rect {
     float left = 0, top = 0, width = 0, height = 0;
   };
+  PlatformApi& platform_;
   std::map<WindowId, Rect> rects_;
 };
 

@@ -14,9 +14,9 @@
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   levorn::RestrictLibrarySearch();
   levorn::Win32Platform platform;
-  levorn::Win32Registry registry(platform.RunsUnderWow64());
+  levorn::Win32Registry registry(platform.RunsUnderWow64().value_or(false));
   levorn::Win32Screen visible_screen(instance);
-  levorn::UnseenScreen unseen_screen;
+  levorn::UnseenScreen unseen_screen(platform);
   levorn::ScreenApi& screen =
       levorn::ScreenFor(platform.WindowStationVisible(), visible_screen, unseen_screen);
   levorn::MdlODBC data_sources(registry, platform);

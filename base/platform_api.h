@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "base/text.h"
+
 namespace levorn {
 
 // The platform's OSVERSIONINFOA: five 32-bit fields and a 128-byte
@@ -28,8 +30,9 @@ class PlatformApi {
   // The current local year, as its four (or more) digits read as a number.
   virtual int32_t CurrentYear() = 0;
   // IsWow64Process for this process: a 32-bit program on 64-bit Windows.
-  // False where the function is missing (before XP SP2).
-  virtual bool RunsUnderWow64() = 0;
+  // Nothing where it cannot say (the function missing before XP SP2, or
+  // failing).
+  virtual std::optional<bool> RunsUnderWow64() = 0;
   // GetVersionExA: fills the record; false when the call failed.
   virtual bool GetVersionExA(OsVersionRecord& record) = 0;
   // GetSystemDirectoryA and GetWindowsDirectoryA: the number of characters
@@ -50,6 +53,9 @@ class PlatformApi {
   virtual std::optional<bool> RegistryVirtualization() = 0;
   // Turns it off for this process; false when the platform refused.
   virtual bool DisableRegistryVirtualization() = 0;
+  // One record in the Application event log, from the source "LevornSetup":
+  // an error, or information.
+  virtual void LogEvent(bool error, const Text& text) = 0;
 };
 
 }  // namespace levorn

@@ -3,6 +3,9 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <string>
+
+#include "base/ansi.h"
 
 namespace levorn {
 namespace {
@@ -36,14 +39,16 @@ int32_t Win32Platform::CurrentYear() {
   return now.wYear;
 }
 
-bool Win32Platform::RunsUnderWow64() {
+std::optional<bool> Win32Platform::RunsUnderWow64() {
   using IsWow64ProcessFunction = BOOL(WINAPI*)(HANDLE, BOOL*);
   // Looked up at run time, so that the program still starts where it is missing.
   const auto is_wow64_process = reinterpret_cast<IsWow64ProcessFunction>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "IsWow64Process")));
   BOOL wow64 = FALSE;
-  return is_wow64_process != nullptr && is_wow64_process(GetCurrentProcess(), &wow64) &&
-         wow64 != FALSE;
+  if (is_wow64_process == nullptr || !is_wow64_process(GetCurrentProcess(), &wow64)) {
+    return std::nullopt;
+  }
+  return wow64 != FALSE;
 }
 
 bool Win32Platform::GetVersionExA(OsVersionRecord& record) {
@@ -89,6 +94,16 @@ bool Win32Platform::DisableRegistryVirtualization() {
   DWORD disabled = 0;
   return SetTokenInformation(token.get(), TokenVirtualizationEnabled, &disabled, sizeof disabled) !=
          FALSE;
+}
+
+void Win32Platform::LogEvent(bool error, const Text& text) {
+  const HANDLE source = RegisterEventSourceA(nullptr, "LevornSetup");
+  if (source == nullptr) return;
+  const std::string ansi = ToAnsi(text);
+  const char* strings[] = {ansi.c_str()};
+  ReportEventA(source, error ? EVENTLOG_ERROR_TYPE : EVENTLOG_INFORMATION_TYPE, 0, 0, nullptr, 1, 0,
+               strings, nullptr);
+  DeregisterEventSource(source);
 }
 
 }  // namespace levorn

@@ -9,13 +9,14 @@ namespace levorn {
 class Win32Platform : public PlatformApi {
  public:
   int32_t CurrentYear() override;
-  bool RunsUnderWow64() override;
+  std::optional<bool> RunsUnderWow64() override;
   bool GetVersionExA(OsVersionRecord& record) override;
   uint32_t GetSystemDirectoryA(char* buffer, uint32_t size) override;
   uint32_t GetWindowsDirectoryA(char* buffer, uint32_t size) override;
   std::optional<bool> WindowStationVisible() override;
   std::optional<bool> RegistryVirtualization() override;
   bool DisableRegistryVirtualization() override;
+  void LogEvent(bool error, const Text& text) override;
 };
 
 }  // namespace levorn

@@ -1,6 +1,8 @@
 #include "base/runtime_error.h"
 
 #include <limits>
+#include <new>
+#include <stdexcept>
 
 namespace levorn {
 
@@ -18,6 +20,8 @@ Text DefaultDescription(ErrorNumber number) {
       return L"Can't find DLL entry point";
     case ErrorNumber::kAutomationError:
       return L"Automation error";
+    case ErrorNumber::kInternalError:
+      return L"Internal error";
   }
   return L"Application-defined or object-defined error";
 }
@@ -29,6 +33,15 @@ RuntimeError::RuntimeError(ErrorNumber number, Text description)
     : RuntimeError(static_cast<int32_t>(number), std::move(description)) {}
 
 RuntimeError::RuntimeError(ErrorNumber number) : RuntimeError(number, DefaultDescription(number)) {}
+
+RuntimeError AsRuntimeError(const std::exception& error) {
+  if (const auto* run_time = dynamic_cast<const RuntimeError*>(&error)) return *run_time;
+  if (dynamic_cast<const std::bad_alloc*>(&error) != nullptr ||
+      dynamic_cast<const std::length_error*>(&error) != nullptr) {
+    return RuntimeError(ErrorNumber::kOutOfMemory);
+  }
+  return RuntimeError(ErrorNumber::kInternalError);
+}
 
 int16_t ToInt16(int64_t value) {
   if (value < std::numeric_limits<int16_t>::min() || value > std::numeric_limits<int16_t>::max()) {

@@ -16,6 +16,7 @@ enum class ErrorNumber : int32_t {
   kCannotCreateObject = 429,
   kEntryPointNotFound = 453,
   kAutomationError = 440,
+  kInternalError = 51,
 };
 
 // A run-time error: it ends the statement that raised it and passes to the
@@ -38,6 +39,11 @@ class RuntimeError : public std::exception {
 
 // The platform's description of an error of that number.
 Text DefaultDescription(ErrorNumber number);
+
+// Any exception as the run-time error it stands for: a run-time error as it
+// is, running out of memory (or past a string's largest size) as error 7,
+// anything else as an internal error.
+RuntimeError AsRuntimeError(const std::exception& error);
 
 // Signed 16-bit arithmetic as the program's counters need it: a result out of
 // range raises the overflow error instead of wrapping.

@@ -9,6 +9,14 @@
 
 namespace levorn {
 
+// One value of a data source, in the order values are written.
+struct LayoutValue {
+  const char* key;  // below the data source's key: "" or "\\Engines\\Jet"
+  const char* name;
+  uint32_t type;
+  std::vector<uint8_t> data;
+};
+
 namespace {
 
 constexpr wchar_t kNtSystemDirectory[] = L"C:\\WinNT\\System32";
@@ -30,11 +38,44 @@ ViewKeys KeysOf(RegistryView view) {
           "SOFTWARE\\WOW6432node\\ODBC\\ODBC.INI\\ODBC Data Sources"};
 }
 
+std::vector<uint8_t> TextData(const std::string& ansi) {  // REG_SZ: the bytes and their NUL
+  std::vector<uint8_t> data(ansi.begin(), ansi.end());
+  data.push_back(0);
+  return data;
+}
+
+std::vector<uint8_t> DwordData(uint32_t number) {
+  return {static_cast<uint8_t>(number), static_cast<uint8_t>(number >> 8),
+          static_cast<uint8_t>(number >> 16), static_cast<uint8_t>(number >> 24)};
+}
+
+// The keys of one data source, below its own key, in the order they are
+// written; each holds the subkey that follows it.
+constexpr const char* kLayoutKeys[] = {"", "\\Engines", "\\Engines\\Jet"};
+
+std::vector<LayoutValue> YearLayout(const std::string& path, const std::string& description,
+                                    const std::string& driver) {
+  const char* jet = kLayoutKeys[2];
+  return {{"", "DBQ", kRegSz, TextData(path)},
+          {"", "Description", kRegSz, TextData(description)},
+          {"", "Driver", kRegSz, TextData(driver)},
+          {"", "DriverId", kRegDword, DwordData(25)},
+          {"", "FIL", kRegSz, TextData("MS Access;")},
+          {"", "SafeTransactions", kRegDword, DwordData(0)},
+          {"", "UID", kRegSz, TextData("")},
+          {jet, "ImplicitCommitSync", kRegSz, TextData("")},
+          {jet, "MaxBufferSize", kRegDword, DwordData(2048)},
+          {jet, "PageTimeout", kRegDword, DwordData(5)},
+          {jet, "Threads", kRegDword, DwordData(3)},
+          {jet, "UserCommitSync", kRegSz, TextData("Yes")}};
+}
+
 // Writes one data source's keys and values. The first call that fails ends
-// the writing: nothing more is written, and the keys this write created are
-// deleted again, deepest first, so that a data source is either complete or
-// absent and a later run can register it. A key that could not be created
-// gets no handle, so nothing meant for it lands anywhere else.
+// the writing: nothing more is written, and the keys this write created (as
+// the create call itself said) are deleted again, deepest first, so that a
+// data source is either complete or absent and a later run can register it.
+// A key someone else created meanwhile is never deleted. A key that could
+// not be created gets no handle, so nothing meant for it lands anywhere else.
 class YearWrite {
  public:
   explicit YearWrite(RegistryApi& registry) : registry_(registry) {}
@@ -45,62 +86,54 @@ class YearWrite {
   YearWrite(const YearWrite&) = delete;
   YearWrite& operator=(const YearWrite&) = delete;
 
-  // `is_new`: the caller knows the key did not exist, so undoing deletes it.
-  void CreateKey(const std::string& path, ScopedKey& key, bool is_new) {
+  // `undoable`: a key of this data source, deleted again if this write made it.
+  void CreateKey(const std::string& path, ScopedKey& key, bool undoable) {
     if (failed()) return;
-    const int32_t result = registry_.CreateKey(kHkeyLocalMachine, path, key.receive());
-    if (result == kErrorSuccess && key.get() != 0 && is_new) created_.push_back(path);
-    if (result != kErrorSuccess) {
-      Fail(result);
-    } else if (key.get() == 0) {
-      Fail(kErrorInvalidHandle);
-    }
+    uint32_t disposition = 0;
+    const int32_t result =
+        registry_.CreateKeyEx(kHkeyLocalMachine, path, key.receive(), &disposition);
+    if (result != kErrorSuccess) return Fail(result);
+    if (key.get() == 0) return Fail(kErrorInvalidHandle);
+    if (undoable && disposition == kRegCreatedNewKey) created_.push_back(path);
   }
 
-  void SetText(const ScopedKey& key, const std::string& name, const std::string& ansi_text) {
-    // REG_SZ: the ANSI bytes and their terminating NUL.
-    Set(key, name, kRegSz, reinterpret_cast<const uint8_t*>(ansi_text.c_str()),
-        static_cast<uint32_t>(ansi_text.size() + 1));
+  void Set(const ScopedKey& key, const std::string& name, uint32_t type,
+           const std::vector<uint8_t>& data) {
+    if (failed() || key.get() == 0) return;
+    const int32_t result = registry_.SetValueEx(key.get(), name, 0, type, data.data(),
+                                                static_cast<uint32_t>(data.size()));
+    if (result != kErrorSuccess) Fail(result);
   }
 
-  void SetDword(const ScopedKey& key, const std::string& name, uint32_t number) {
-    const uint8_t bytes[4] = {static_cast<uint8_t>(number), static_cast<uint8_t>(number >> 8),
-                              static_cast<uint8_t>(number >> 16),
-                              static_cast<uint8_t>(number >> 24)};
-    Set(key, name, kRegDword, bytes, sizeof bytes);
-  }
-
-  // Call with every key of the write closed.
+  // Call with every key of the write closed. A delete that fails while
+  // undoing gives the year its reason: a rerun then finishes what is left.
   DsnResult Finish() {
     finished_ = true;
     if (!failed()) return {DsnOutcome::kRegistered};
-    Undo();
-    return {DsnOutcome::kNotRegistered, first_error_};
+    const int32_t undo = Undo();
+    return {DsnOutcome::kNotRegistered, undo != kErrorSuccess ? undo : first_error_};
   }
 
  private:
   bool failed() const { return first_error_ != kErrorSuccess; }
 
-  void Set(const ScopedKey& key, const std::string& name, uint32_t type, const uint8_t* data,
-           uint32_t size) {
-    if (failed() || key.get() == 0) return;
-    const int32_t result = registry_.SetValueEx(key.get(), name, 0, type, data, size);
-    if (result != kErrorSuccess) Fail(result);
-  }
-
   void Fail(int32_t result) {
     if (!failed()) first_error_ = result;
   }
 
-  void Undo() noexcept {
+  int32_t Undo() noexcept {
+    int32_t first_failure = kErrorSuccess;
     try {
       for (auto path = created_.rbegin(); path != created_.rend(); ++path) {
-        registry_.DeleteKey(kHkeyLocalMachine, *path);
+        const int32_t result = registry_.DeleteKey(kHkeyLocalMachine, *path);
+        if (first_failure == kErrorSuccess) first_failure = result;
       }
     } catch (...) {
-      // Out of memory while undoing: what is left stays, as after a crash.
+      // Out of memory while undoing: what is left stays, as after a crash,
+      // and a rerun finishes it.
     }
     created_.clear();
+    return first_failure;
   }
 
   RegistryApi& registry_;
@@ -143,52 +176,111 @@ DsnResult MdlODBC::Register(RegistryView view, Text& name, Text& database_path, 
   const std::string key_path = keys.data_sources_root + ansi_name;
 
   const int32_t presence = KeyPresence(key_path);
-  if (presence == kErrorSuccess) return {DsnOutcome::kAlreadyPresent};
-  if (presence != kErrorFileNotFound) return {DsnOutcome::kNotRegistered, presence};
+  if (presence != kErrorSuccess && presence != kErrorFileNotFound) {
+    return {DsnOutcome::kNotRegistered, presence};
+  }
+  // A key with its list entry is a data source: left as it is.
+  if (presence == kErrorSuccess && IsListed(keys.data_source_list, ansi_name) != false) {
+    return {DsnOutcome::kAlreadyPresent};
+  }
 
   const std::optional<Text> directory = DriverDirectory(view);
-  if (!directory) return {DsnOutcome::kNoDriverDirectory};
-
-  YearWrite write(registry_);
+  if (!directory) {
+    if (presence == kErrorSuccess) return {DsnOutcome::kAlreadyPresent};
+    return {DsnOutcome::kNoDriverDirectory};
+  }
   const std::string ansi_path = ToAnsi(database_path);
   const std::string ansi_description = ToAnsi(description);
-  {
+  const std::vector<LayoutValue> layout =
+      YearLayout(ansi_path, ansi_description, ToAnsi(*directory + L"\\odbcjt32.dll"));
+  // A key without its list entry is finished only when all it holds is what
+  // this program writes for that year: its own interrupted write. Anything
+  // else is someone's own data source.
+  if (presence == kErrorSuccess && !HoldsOnlyOwnLayout(key_path, layout)) {
+    return {DsnOutcome::kAlreadyPresent};
+  }
+
+  // The caller's texts as they come back from the code page, made now so
+  // that nothing can fail once the list entry is written.
+  Text name_back = FromAnsi(ansi_name), path_back = FromAnsi(ansi_path),
+       description_back = FromAnsi(ansi_description);
+  YearWrite write(registry_);
+  wrote_ = true;
+  for (const char* subkey : kLayoutKeys) {
     ScopedKey key(registry_);
-    write.CreateKey(key_path, key, true);
-    write.SetText(key, "DBQ", ansi_path);
-    database_path = FromAnsi(ansi_path);
-    write.SetText(key, "Description", ansi_description);
-    description = FromAnsi(ansi_description);
-    write.SetText(key, "Driver", ToAnsi(*directory + L"\\odbcjt32.dll"));
-    write.SetDword(key, "DriverId", 25);
-    write.SetText(key, "FIL", "MS Access;");
-    write.SetDword(key, "SafeTransactions", 0);
-    write.SetText(key, "UID", "");
+    write.CreateKey(key_path + subkey, key, true);
+    for (const LayoutValue& value : layout) {
+      if (std::strcmp(value.key, subkey) == 0) write.Set(key, value.name, value.type, value.data);
+    }
   }
   {
-    ScopedKey engines(registry_);
-    write.CreateKey(key_path + "\\Engines", engines, true);
-  }
-  {
-    ScopedKey jet(registry_);
-    write.CreateKey(key_path + "\\Engines\\Jet", jet, true);
-    write.SetText(jet, "ImplicitCommitSync", "");
-    write.SetDword(jet, "MaxBufferSize", 2048);
-    write.SetDword(jet, "PageTimeout", 5);
-    write.SetDword(jet, "Threads", 3);
-    write.SetText(jet, "UserCommitSync", "Yes");
-  }
-  {
-    // The list entry goes last: once it is written nothing can fail, so it
-    // never has to be taken back, and an entry it replaces stays as it was
-    // when an earlier step failed. The list key is shared with every other
-    // data source and is never deleted.
+    // The list entry goes last, so an entry it replaces stays as it was when
+    // an earlier step failed. The list key is shared with every other data
+    // source and is never deleted.
     ScopedKey list(registry_);
     write.CreateKey(keys.data_source_list, list, false);
-    write.SetText(list, ansi_name, kAccessDriverName);
-    name = FromAnsi(ansi_name);
+    write.Set(list, ansi_name, kRegSz, TextData(kAccessDriverName));
   }
+  database_path = std::move(path_back);
+  description = std::move(description_back);
+  name = std::move(name_back);
   return write.Finish();
+}
+
+std::optional<bool> MdlODBC::IsListed(const std::string& list, const std::string& ansi_name) {
+  ScopedKey key(registry_);
+  const int32_t opened = registry_.OpenKeyEx(kHkeyLocalMachine, list, 0, kKeyRead, key.receive());
+  if (opened == kErrorFileNotFound) return false;
+  if (opened != kErrorSuccess) return std::nullopt;
+  uint32_t type = 0, size = 0;
+  const int32_t queried =
+      registry_.QueryValueEx(key.get(), ansi_name, nullptr, &type, nullptr, &size);
+  if (queried == kErrorFileNotFound) return false;
+  if (queried != kErrorSuccess) return std::nullopt;
+  return true;
+}
+
+bool MdlODBC::HoldsOnlyOwnLayout(const std::string& key_path,
+                                 const std::vector<LayoutValue>& layout) {
+  bool has_subkey = false;  // the level above holds a subkey
+  for (const char* subkey : kLayoutKeys) {
+    ScopedKey key(registry_);
+    const int32_t opened =
+        registry_.OpenKeyEx(kHkeyLocalMachine, key_path + subkey, 0, kKeyRead, key.receive());
+    // A level not written yet ends what there is; a subkey by another name
+    // above it is someone else's.
+    if (opened == kErrorFileNotFound) return !has_subkey;
+    if (opened != kErrorSuccess) return false;
+    uint32_t subkeys = 0, values = 0;
+    if (registry_.QueryInfoKey(key.get(), &subkeys, &values) != kErrorSuccess) return false;
+    const bool deepest = std::strcmp(subkey, kLayoutKeys[2]) == 0;
+    if (subkeys > (deepest ? 0u : 1u)) return false;
+    has_subkey = subkeys != 0;
+    uint32_t own = 0;
+    for (const LayoutValue& value : layout) {
+      if (std::strcmp(value.key, subkey) != 0) continue;
+      std::vector<uint8_t> data(value.data.size() + 1);
+      uint32_t type = 0, size = static_cast<uint32_t>(data.size());
+      const int32_t read =
+          registry_.QueryValueEx(key.get(), value.name, nullptr, &type, data.data(), &size);
+      if (read == kErrorFileNotFound) continue;
+      data.resize(size);
+      if (read != kErrorSuccess || type != value.type || data != value.data) return false;
+      ++own;
+    }
+    if (own != values) return false;  // a value of someone else's
+  }
+  return true;
+}
+
+void MdlODBC::FlushWrites(RegistryView view) {
+  if (!wrote_) return;
+  std::string root = KeysOf(view).data_sources_root;
+  root.pop_back();  // its trailing backslash
+  ScopedKey key(registry_);
+  if (registry_.OpenKeyEx(kHkeyLocalMachine, root, 0, kKeyRead, key.receive()) == kErrorSuccess) {
+    registry_.FlushKey(key.get());
+  }
 }
 
 int32_t MdlODBC::KeyPresence(const std::string& key_path) {

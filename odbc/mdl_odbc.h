@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/platform_api.h"
 #include "base/text.h"
@@ -19,8 +20,10 @@ enum class RegistryView { kNative, kWow64 };
 
 // How one call of a data-source writer ended.
 enum class DsnOutcome {
-  kRegistered,         // every key and value was written
-  kAlreadyPresent,     // the data source's key existed; nothing was touched
+  kRegistered,         // every key and value was written, or an interrupted write
+                       // of this program's was finished
+  kAlreadyPresent,     // the data source was there, or its key holds someone else's
+                       // data source; nothing was touched
   kNotRegistered,      // nothing of it was left: a write failed (and was undone),
                        // or its key could not be looked for
   kNoDriverDirectory,  // nothing was written: the driver's directory is unknown
@@ -32,6 +35,8 @@ struct DsnResult {
 
   bool operator==(const DsnResult&) const = default;
 };
+
+struct LayoutValue;  // one value of a data source's registry layout
 
 // Registers Microsoft Access ODBC system data sources under
 // HKEY_LOCAL_MACHINE. A data source whose key exists is never touched; one
@@ -52,6 +57,11 @@ class MdlODBC {
     return Register(RegistryView::kWow64, name, database_path, description);
   }
 
+  // Makes what the writers wrote in the view durable: flushed to disk once,
+  // when anything was written, so that a power cut after the completion
+  // message cannot take it back.
+  void FlushWrites(RegistryView view);
+
   // A short Windows name ("WinXP", "Vista", ...), the empty text for a
   // version without one, or "Failed" when the version cannot be read.
   Text GetOSVersionName();
@@ -62,11 +72,18 @@ class MdlODBC {
   // 0 when the key exists, 2 when it does not, another code when that could
   // not be told.
   int32_t KeyPresence(const std::string& key_path);
+  // Whether the data-source list has an entry of that name; nothing when
+  // that cannot be told.
+  std::optional<bool> IsListed(const std::string& list, const std::string& ansi_name);
+  // Whether the data source's key holds nothing but values and subkeys this
+  // program writes for it, with the same data: an interrupted write of its own.
+  bool HoldsOnlyOwnLayout(const std::string& key_path, const std::vector<LayoutValue>& layout);
   // The driver directory, or nothing when there is none.
   std::optional<Text> DriverDirectory(RegistryView view);
 
   RegistryApi& registry_;
   PlatformApi& platform_;
+  bool wrote_ = false;  // a year's write has begun in this run
 };
 
 }  // namespace levorn

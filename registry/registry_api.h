@@ -17,6 +17,9 @@ inline constexpr uint32_t kKeyAllAccess = 0xF003F;
 inline constexpr uint32_t kKeyRead = 0x20019;
 inline constexpr uint32_t kRegSz = 1;
 inline constexpr uint32_t kRegDword = 4;
+// RegCreateKeyExA's dispositions.
+inline constexpr uint32_t kRegCreatedNewKey = 1;
+inline constexpr uint32_t kRegOpenedExistingKey = 2;
 
 // The registry operations the program uses, one to one with the advapi32
 // functions of the same names. Key paths and value names are ANSI bytes;
@@ -28,8 +31,11 @@ class RegistryApi {
   // RegOpenKeyExA: 0 when the key exists and can be opened with `access`.
   virtual int32_t OpenKeyEx(RegHandle root, const std::string& path, uint32_t options,
                             uint32_t access, RegHandle* key) = 0;
-  // RegCreateKeyA: opens the key, creating it and any missing parents.
-  virtual int32_t CreateKey(RegHandle root, const std::string& path, RegHandle* key) = 0;
+  // RegCreateKeyExA, with the most access allowed (as RegCreateKeyA asks):
+  // opens the key, creating it and any missing parents, and says which it
+  // did in `disposition` (when given).
+  virtual int32_t CreateKeyEx(RegHandle root, const std::string& path, RegHandle* key,
+                              uint32_t* disposition) = 0;
   // RegSetValueExA: creates or replaces the named value with `size` bytes.
   virtual int32_t SetValueEx(RegHandle key, const std::string& name, uint32_t reserved,
                              uint32_t type, const uint8_t* data, uint32_t size) = 0;
@@ -42,6 +48,10 @@ class RegistryApi {
                                uint32_t* type, uint8_t* data, uint32_t* size) = 0;
   // RegDeleteKeyA: deletes a key that has no subkeys.
   virtual int32_t DeleteKey(RegHandle root, const std::string& path) = 0;
+  // RegQueryInfoKeyA: how many subkeys and values the key holds.
+  virtual int32_t QueryInfoKey(RegHandle key, uint32_t* subkeys, uint32_t* values) = 0;
+  // RegFlushKey: writes the key's hive to disk before it returns.
+  virtual int32_t FlushKey(RegHandle key) = 0;
 };
 
 // The path that reaches, from this process, the key a path names under

@@ -35,9 +35,15 @@ int32_t Win32Registry::OpenKeyEx(RegHandle root, const std::string& path, uint32
   return RegOpenKeyExA(ToHkey(root), InOwnView(root, path).c_str(), options, access, out.get());
 }
 
-int32_t Win32Registry::CreateKey(RegHandle root, const std::string& path, RegHandle* key) {
+int32_t Win32Registry::CreateKeyEx(RegHandle root, const std::string& path, RegHandle* key,
+                                   uint32_t* disposition) {
   HandleOut out(key);
-  return RegCreateKeyA(ToHkey(root), InOwnView(root, path).c_str(), out.get());
+  DWORD what = 0;
+  const LONG result =
+      RegCreateKeyExA(ToHkey(root), InOwnView(root, path).c_str(), 0, nullptr,
+                      REG_OPTION_NON_VOLATILE, MAXIMUM_ALLOWED, nullptr, out.get(), &what);
+  if (disposition != nullptr) *disposition = what;
+  return result;
 }
 
 int32_t Win32Registry::SetValueEx(RegHandle key, const std::string& name, uint32_t reserved,
@@ -67,5 +73,17 @@ int32_t Win32Registry::QueryValueEx(RegHandle key, const std::string& name, uint
 int32_t Win32Registry::DeleteKey(RegHandle root, const std::string& path) {
   return RegDeleteKeyA(ToHkey(root), InOwnView(root, path).c_str());
 }
+
+int32_t Win32Registry::QueryInfoKey(RegHandle key, uint32_t* subkeys, uint32_t* values) {
+  DWORD subkey_count = 0, value_count = 0;
+  const LONG result =
+      RegQueryInfoKeyA(ToHkey(key), nullptr, nullptr, nullptr, &subkey_count, nullptr, nullptr,
+                       &value_count, nullptr, nullptr, nullptr, nullptr);
+  *subkeys = subkey_count;
+  *values = value_count;
+  return result;
+}
+
+int32_t Win32Registry::FlushKey(RegHandle key) { return RegFlushKey(ToHkey(key)); }
 
 }  // namespace levorn

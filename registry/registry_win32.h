@@ -13,7 +13,8 @@ class Win32Registry : public RegistryApi {
 
   int32_t OpenKeyEx(RegHandle root, const std::string& path, uint32_t options, uint32_t access,
                     RegHandle* key) override;
-  int32_t CreateKey(RegHandle root, const std::string& path, RegHandle* key) override;
+  int32_t CreateKeyEx(RegHandle root, const std::string& path, RegHandle* key,
+                      uint32_t* disposition) override;
   int32_t SetValueEx(RegHandle key, const std::string& name, uint32_t reserved, uint32_t type,
                      const uint8_t* data, uint32_t size) override;
   int32_t CloseKey(RegHandle key) override;
@@ -21,6 +22,8 @@ class Win32Registry : public RegistryApi {
   int32_t QueryValueEx(RegHandle key, const std::string& name, uint32_t* reserved, uint32_t* type,
                        uint8_t* data, uint32_t* size) override;
   int32_t DeleteKey(RegHandle root, const std::string& path) override;
+  int32_t QueryInfoKey(RegHandle key, uint32_t* subkeys, uint32_t* values) override;
+  int32_t FlushKey(RegHandle key) override;
 
  private:
   std::string InOwnView(RegHandle root, const std::string& path) const {

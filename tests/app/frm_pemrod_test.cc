@@ -4,6 +4,7 @@
 #include <functional>
 #include <limits>
 #include <new>
+#include <stdexcept>
 #include <optional>
 #include <string>
 #include <vector>
@@ -84,30 +85,32 @@ TEST_F(SetupRunTest, RegistersEveryYearThroughTheCurrentOneInAscendingOrder) {
 TEST_F(SetupRunTest, TheViewFollowsTheIdentifierOrTheProcessWhenItSaysNothing) {
   std::vector<uint8_t> nul_too_far(32767, 'x');  // its reading overflows
   nul_too_far.push_back(0);
+  using Value = FakeRegistry::StoredValue;
   struct Case {
     const char* what;
-    std::optional<FakeRegistry::StoredValue> identifier;  // nothing: no value at all
-    bool wow64;
+    std::optional<Value> identifier;  // nothing: no value at all
+    std::optional<bool> wow64;        // nothing: the platform cannot say
     const char* list;
   };
   const Case cases[] = {
-      {"x86 first", FakeRegistry::StoredValue{kRegSz, TextBytes("x86 Family 6")}, true,
-       kNativeList},
-      {"X86 inside", FakeRegistry::StoredValue{kRegSz, TextBytes("Some X86 CPU")}, true,
-       kNativeList},
-      {"x86 last", FakeRegistry::StoredValue{kRegSz, TextBytes("generic-x86")}, true, kNativeList},
-      {"Intel64", FakeRegistry::StoredValue{kRegSz, TextBytes("Intel64 Family 6")}, false,
-       kWowList},
-      {"AMD64", FakeRegistry::StoredValue{kRegSz, TextBytes("AMD64 Family 23")}, false, kWowList},
-      {"x 86", FakeRegistry::StoredValue{kRegSz, TextBytes("x 86")}, false, kWowList},
-      {"missing", std::nullopt, false, kNativeList},
-      {"missing, WOW64", std::nullopt, true, kWowList},
-      {"empty", FakeRegistry::StoredValue{kRegSz, TextBytes("")}, false, kNativeList},
-      {"a number", FakeRegistry::StoredValue{kRegDword, DwordBytes(86)}, false, kNativeList},
-      {"a number, WOW64", FakeRegistry::StoredValue{kRegDword, DwordBytes(86)}, true, kWowList},
-      {"expandable", FakeRegistry::StoredValue{2, TextBytes("x86 Family 6")}, true, kWowList},
-      {"too long", FakeRegistry::StoredValue{kRegSz, nul_too_far}, false, kNativeList},
-      {"too long, WOW64", FakeRegistry::StoredValue{kRegSz, nul_too_far}, true, kWowList},
+      // The platform knows best, whatever the identifier says.
+      {"x86, under WOW64", Value{kRegSz, TextBytes("x86 Family 6")}, true, kWowList},
+      {"Intel64, 32-bit Windows", Value{kRegSz, TextBytes("Intel64 Family 6")}, false, kNativeList},
+      {"missing, under WOW64", std::nullopt, true, kWowList},
+      {"missing, 32-bit Windows", std::nullopt, false, kNativeList},
+      // Where it cannot say, "x86" anywhere in any case is a 32-bit machine.
+      {"x86 first", Value{kRegSz, TextBytes("x86 Family 6")}, std::nullopt, kNativeList},
+      {"X86 inside", Value{kRegSz, TextBytes("Some X86 CPU")}, std::nullopt, kNativeList},
+      {"x86 last", Value{kRegSz, TextBytes("generic-x86")}, std::nullopt, kNativeList},
+      {"Intel64", Value{kRegSz, TextBytes("Intel64 Family 6")}, std::nullopt, kWowList},
+      {"AMD64", Value{kRegSz, TextBytes("AMD64 Family 23")}, std::nullopt, kWowList},
+      {"x 86", Value{kRegSz, TextBytes("x 86")}, std::nullopt, kWowList},
+      // An identifier that says nothing never sends a machine to WOW6432node.
+      {"missing", std::nullopt, std::nullopt, kNativeList},
+      {"empty", Value{kRegSz, TextBytes("")}, std::nullopt, kNativeList},
+      {"a number", Value{kRegDword, DwordBytes(86)}, std::nullopt, kNativeList},
+      {"expandable", Value{2, TextBytes("AMD64 Family 23")}, std::nullopt, kNativeList},
+      {"too long", Value{kRegSz, nul_too_far}, std::nullopt, kNativeList},
   };
   for (const Case& c : cases) {
     Machine m;
@@ -186,18 +189,26 @@ TEST_F(SetupRunTest, NoDriverDirectoryIsToldOncePerYearBeforeTheLoopGoesOn) {
   EXPECT_FALSE(registry.KeyExists("SOFTWARE\\ODBC"));
 }
 
-TEST_F(SetupRunTest, AClockBeforeTheFirstYearRegistersNothingAndSaysSo) {
-  platform.year = 1999;
-  EXPECT_EQ(main.Run(), kExitSomeYearsNotRegistered);
-  EXPECT_FALSE(registry.KeyExists("SOFTWARE\\ODBC"));
-  EXPECT_EQ(screen.Messages(),
-            std::vector<std::string>{
-                "Levorn Installation: This computer's date says the year 1999, which is before "
-                "2002, so no data source was registered.\n\nSet the computer's date, then run "
-                "this setup again."});
-  EXPECT_FALSE(screen.IsCreated(WindowId::kProgress));
-  EXPECT_NE(std::find(screen.log().begin(), screen.log().end(), "destroy progress"),
-            screen.log().end());
+TEST_F(SetupRunTest, AClockBeforeTheFirstYearOrBeyondCountingRegistersNothingAndSaysSo) {
+  struct Case {
+    int32_t year;
+    const char* why;
+  };
+  for (const Case& c :
+       {Case{1999, "which is before 2002"}, Case{40000, "which this setup cannot count to"}}) {
+    Machine m;
+    m.platform.year = c.year;
+    EXPECT_EQ(m.main.Run(), kExitSomeYearsNotRegistered) << c.year;
+    EXPECT_FALSE(m.registry.KeyExists("SOFTWARE\\ODBC")) << c.year;
+    EXPECT_EQ(m.screen.Messages(),
+              std::vector<std::string>{"Levorn Installation: This computer's date says the year " +
+                                       std::to_string(c.year) + ", " + c.why +
+                                       ", so no data source was registered.\n\nSet the "
+                                       "computer's date, then run this setup again."});
+    // The progress window was shown, and is gone.
+    EXPECT_NE(std::find(m.screen.log().begin(), m.screen.log().end(), "destroy progress"),
+              m.screen.log().end());
+  }
 }
 
 TEST_F(SetupRunTest, YearsAtTheEndOfSixteenBitsStopWithoutLoopingForever) {
@@ -207,14 +218,46 @@ TEST_F(SetupRunTest, YearsAtTheEndOfSixteenBitsStopWithoutLoopingForever) {
   platform.year = 32767;  // the increment after 32767 overflows and ends the loop
   main.RegisterYearDataSources();
   EXPECT_EQ(main.PassYear, 32767);
-  EXPECT_EQ(registry.calls().back().subject, "SOFTWARE\\ODBC\\ODBC.INI\\DunmerePemrod32767");
+  const auto years_tested =
+      std::count_if(registry.calls().begin(), registry.calls().end(), [](const Call& call) {
+        return call.op == Op::kOpenKeyEx && call.subject.find("DunmerePemrod") != std::string::npos;
+      });
+  EXPECT_EQ(years_tested, 32767 - 2002 + 1);
   EXPECT_FALSE(screen.IsCreated(WindowId::kProgress));
+}
 
-  registry.ClearCalls();
-  platform.year = 40000;  // beyond 16 bits: no range at all
-  main.RegisterYearDataSources();
-  EXPECT_EQ(registry.calls().size(), 4u);  // the identifier's read only
-  EXPECT_FALSE(screen.IsCreated(WindowId::kProgress));
+TEST_F(SetupRunTest, WritesAreFlushedOnceBeforeTheUserIsToldAndOnlyWhenThereWereAny) {
+  int flushes = 0;
+  registry.FailWhen([&](const Call& call) {
+    if (call.op == Op::kFlushKey) {
+      ++flushes;
+      EXPECT_TRUE(screen.Messages().empty());
+    }
+    return 0;
+  });
+  EXPECT_EQ(main.Run(), kExitSuccess);
+  EXPECT_EQ(flushes, 1);
+
+  // A rerun finds every year and writes nothing: nothing to flush.
+  MdlODBC data_sources_again(registry, platform);
+  RecordingScreen screen_again;
+  frmPemrod rerun(registry, data_sources_again, screen_again, platform, toolkit, automation);
+  EXPECT_EQ(rerun.Run(), kExitSuccess);
+  EXPECT_EQ(flushes, 1);
+}
+
+TEST_F(SetupRunTest, AnyExceptionInAYearIsARunTimeErrorOfThatYear) {
+  registry.FailWhen([](const Call& call) -> int32_t {
+    if (call.op == Op::kSetValueEx && call.subject == "DunmerePemrod2003") {
+      throw std::length_error("basic_string");
+    }
+    return 0;
+  });
+  EXPECT_EQ(main.Run(), kExitSomeYearsNotRegistered);
+  EXPECT_EQ(screen.Messages(),
+            std::vector<std::string>{kFailed + std::string("2003\n\nRun-time error '7': Out of "
+                                                           "memory\n\nCorrect the cause and run "
+                                                           "this setup again.")});
 }
 
 TEST_F(SetupRunTest, OutOfMemoryReadingTheIdentifierSkipsOnlyTheRead) {
@@ -274,8 +317,8 @@ class VirtualizingRegistry : public RegistryApi {
                     RegHandle* k) override {
     return Seen().OpenKeyEx(r, p, o, a, k);
   }
-  int32_t CreateKey(RegHandle r, const std::string& p, RegHandle* k) override {
-    return Seen().CreateKey(r, p, k);
+  int32_t CreateKeyEx(RegHandle r, const std::string& p, RegHandle* k, uint32_t* d) override {
+    return Seen().CreateKeyEx(r, p, k, d);
   }
   int32_t SetValueEx(RegHandle k, const std::string& n, uint32_t r, uint32_t t, const uint8_t* d,
                      uint32_t s) override {
@@ -290,6 +333,10 @@ class VirtualizingRegistry : public RegistryApi {
     return Seen().QueryValueEx(k, n, r, t, d, s);
   }
   int32_t DeleteKey(RegHandle r, const std::string& p) override { return Seen().DeleteKey(r, p); }
+  int32_t QueryInfoKey(RegHandle k, uint32_t* s, uint32_t* v) override {
+    return Seen().QueryInfoKey(k, s, v);
+  }
+  int32_t FlushKey(RegHandle k) override { return Seen().FlushKey(k); }
 
   FakeRegistry machine;
   FakeRegistry virtual_store;
@@ -299,31 +346,66 @@ class VirtualizingRegistry : public RegistryApi {
   FakePlatform& platform_;
 };
 
-TEST_F(SetupRunTest, VirtualizationIsTurnedOffAtStartSoThatAStandardUsersWritesFailVisibly) {
-  platform.virtualization = true;
-  VirtualizingRegistry virtualizing(platform);
-  virtualizing.machine.PutText(kCpuKey, "Identifier", "x86 Family 6");
-  virtualizing.machine.DenyWritesBelow("SOFTWARE");
-  MdlODBC writers(virtualizing, platform);
-  frmPemrod standard_user(virtualizing, writers, screen, platform, toolkit, automation);
+TEST_F(SetupRunTest, VirtualizationIsTurnedOffAtStartOrNothingIsWritten) {
+  for (const bool sticks : {false, true}) {
+    FakePlatform platform;
+    platform.virtualization = true;
+    platform.virtualization_sticks = sticks;
+    VirtualizingRegistry virtualizing(platform);
+    virtualizing.machine.PutText(kCpuKey, "Identifier", "x86 Family 6");
+    virtualizing.machine.DenyWritesBelow("SOFTWARE");
+    RecordingScreen screen;
+    MdlODBC writers(virtualizing, platform);
+    frmPemrod standard_user(virtualizing, writers, screen, platform, toolkit, automation);
 
-  EXPECT_EQ(standard_user.Run(), kExitSomeYearsNotRegistered);
-  EXPECT_EQ(platform.virtualization, false);
-  EXPECT_TRUE(virtualizing.virtual_store.calls().empty());
-  ASSERT_EQ(screen.Messages().size(), 1u);
-  EXPECT_NE(screen.Messages()[0].find("2002, 2003, 2004"), std::string::npos);
-  EXPECT_NE(screen.Messages()[0].find("Run this setup again with administrator rights."),
-            std::string::npos);
+    EXPECT_EQ(standard_user.Run(), kExitSomeYearsNotRegistered) << sticks;
+    EXPECT_TRUE(virtualizing.virtual_store.calls().empty()) << sticks;
+    ASSERT_EQ(screen.Messages().size(), 1u) << sticks;
+    // Turned off: the writes fail visibly. Stuck: nothing is tried at all.
+    EXPECT_EQ(virtualizing.machine.calls().empty(), sticks);
+    EXPECT_NE(screen.Messages()[0].find(sticks ? "registry virtualization" : "2002, 2003, 2004"),
+              std::string::npos);
+    EXPECT_NE(screen.Messages()[0].find("Run this setup again with administrator rights."),
+              std::string::npos);
+  }
 }
 
 TEST(ScreenForTest, OnlyAStationKnownNotToBeVisibleGetsTheUnseenScreen) {
+  FakePlatform platform;
   RecordingScreen visible;
-  UnseenScreen unseen;
+  UnseenScreen unseen(platform);
   EXPECT_EQ(&ScreenFor(true, visible, unseen), &visible);
   EXPECT_EQ(&ScreenFor(std::nullopt, visible, unseen), &visible);
   EXPECT_EQ(&ScreenFor(false, visible, unseen), &unseen);
-  // Nobody is there to answer: the completion message does not wait.
-  EXPECT_EQ(unseen.ShowMessage(L"Setup Complete", L"", kMessageBoxOk), 1);
+}
+
+// Where nobody sees the screen, every message becomes one event-log record.
+TEST(UnseenScreenTest, EveryMessageIsLoggedAndNothingWaits) {
+  struct Case {
+    const char* what;
+    bool denied;
+    std::vector<std::string> events;
+  };
+  const Case cases[] = {
+      {"registered", false, {"information: Setup Complete - DO NOT run this setup again."}},
+      {"denied",
+       true,
+       {"error: Setup could not register the data sources for these years:\n2002\n\nAccess is "
+        "denied.\n\nRun this setup again with administrator rights."}},
+  };
+  for (const Case& c : cases) {
+    FakeRegistry registry;
+    if (c.denied) registry.DenyWritesBelow("SOFTWARE");
+    FakePlatform platform;
+    platform.year = 2002;
+    UnseenScreen unseen(platform);
+    MdlODBC data_sources(registry, platform);
+    RecordingToolkit toolkit;
+    RecordingAutomation automation;
+    frmPemrod main(registry, data_sources, unseen, platform, toolkit, automation);
+    EXPECT_EQ(main.Run(), c.denied ? kExitSomeYearsNotRegistered : kExitSuccess) << c.what;
+    EXPECT_EQ(platform.events, c.events) << c.what;
+  }
 }
 
 }  // namespace

@@ -16,7 +16,8 @@ TEST(PlatformWin32Test, WineAnswersEachQuestionTheProgramAsks) {
   Win32Platform platform;
   const std::time_t now = std::time(nullptr);
   EXPECT_EQ(platform.CurrentYear(), std::localtime(&now)->tm_year + 1900);
-  EXPECT_FALSE(platform.RunsUnderWow64());  // the tests' prefix is 32-bit Windows
+  EXPECT_EQ(platform.RunsUnderWow64(),
+            std::optional<bool>(false));  // the tests' prefix is 32-bit Windows
   EXPECT_EQ(platform.WindowStationVisible(), std::optional<bool>(true));
   // Once stopped, virtualization is not on; Wine never has it on.
   if (platform.RegistryVirtualization() == true) platform.DisableRegistryVirtualization();

@@ -10,6 +10,10 @@
 //       without WSF_VISIBLE, as deployment tools run it: nothing it shows
 //       can be seen or answered. Exits with the program's exit code, or with
 //       124 (after ending it) when it is still running after <seconds>.
+//   levorn_e2e_tool stop-after-writes <program> <writes>
+//       Runs the program under the debugging API and terminates it as it
+//       starts registry write number <writes> + 1 (RegCreateKeyExA or
+//       RegSetValueExA): 0 when stopped so, 1 when it ended before.
 #include <windows.h>
 #include <sddl.h>
 
@@ -98,9 +102,113 @@ int RunUnseen(const char* program, int seconds) {
   return static_cast<int>(exit_code);
 }
 
+// Breakpoints, through the debugging API, on the two registry calls that
+// write (RegCreateKeyExA, RegSetValueExA), at the addresses this process
+// sees them at: Wine loads its system libraries at the same place in every
+// 32-bit process of a prefix.
+class WriteBreakpoints {
+ public:
+  explicit WriteBreakpoints(HANDLE process) : process_(process) {
+    const HMODULE advapi = LoadLibraryA("advapi32.dll");
+    targets_[0] = reinterpret_cast<BYTE*>(GetProcAddress(advapi, "RegCreateKeyExA"));
+    targets_[1] = reinterpret_cast<BYTE*>(GetProcAddress(advapi, "RegSetValueExA"));
+  }
+  void Arm() {
+    for (int i = 0; i < 2; ++i) {
+      ReadProcessMemory(process_, targets_[i], &original_[i], 1, nullptr);
+      Write(targets_[i], 0xCC);
+    }
+  }
+  // The breakpoint of a write at `address`: steps over it once and re-arms it.
+  bool Hit(void* address, HANDLE thread) {
+    for (int i = 0; i < 2; ++i) {
+      if (address != targets_[i]) continue;
+      Write(targets_[i], original_[i]);
+      CONTEXT context = {};
+      context.ContextFlags = CONTEXT_CONTROL;
+      GetThreadContext(thread, &context);
+      context.Eip -= 1;
+      context.EFlags |= 0x100;  // one step, then the trap re-arms it
+      SetThreadContext(thread, &context);
+      stepping_ = i;
+      return true;
+    }
+    return false;
+  }
+  bool Stepped() {
+    if (stepping_ < 0) return false;
+    Write(targets_[stepping_], 0xCC);
+    stepping_ = -1;
+    return true;
+  }
+
+ private:
+  void Write(BYTE* address, BYTE value) {
+    WriteProcessMemory(process_, address, &value, 1, nullptr);
+    FlushInstructionCache(process_, address, 1);
+  }
+
+  HANDLE process_;
+  BYTE* targets_[2] = {};
+  BYTE original_[2] = {};
+  int stepping_ = -1;
+};
+
+// Starts the program and terminates it as it begins its (writes + 1)-th
+// registry write, as a shutdown or a deployment timeout would: 0 when it
+// was stopped so, 1 when it ended before.
+int StopAfterWrites(const char* program, int writes) {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process = {};
+  std::string command_line = std::string("\"") + program + "\"";
+  if (!CreateProcessA(program, command_line.data(), nullptr, nullptr, FALSE,
+                      DEBUG_ONLY_THIS_PROCESS, nullptr, nullptr, &startup, &process)) {
+    std::fprintf(stderr, "CreateProcess %s: %lu\n", program, GetLastError());
+    return 2;
+  }
+  WriteBreakpoints breakpoints(process.hProcess);
+  bool armed = false;
+  int seen = 0;
+  DEBUG_EVENT event = {};
+  while (WaitForDebugEvent(&event, 60000)) {
+    DWORD status = DBG_CONTINUE;
+    if (event.dwDebugEventCode == EXIT_PROCESS_DEBUG_EVENT) {
+      std::fprintf(stderr, "ended after %d writes\n", seen);
+      return seen > writes ? 0 : 1;
+    }
+    if (event.dwDebugEventCode == CREATE_PROCESS_DEBUG_EVENT) {
+      CloseHandle(event.u.CreateProcessInfo.hFile);
+    } else if (event.dwDebugEventCode == LOAD_DLL_DEBUG_EVENT) {
+      CloseHandle(event.u.LoadDll.hFile);
+    } else if (event.dwDebugEventCode == EXCEPTION_DEBUG_EVENT) {
+      const EXCEPTION_RECORD& record = event.u.Exception.ExceptionRecord;
+      const HANDLE thread = OpenThread(THREAD_ALL_ACCESS, FALSE, event.dwThreadId);
+      if (record.ExceptionCode == EXCEPTION_BREAKPOINT && !armed) {
+        breakpoints.Arm();  // the loader's own breakpoint: every library is in
+        armed = true;
+      } else if (record.ExceptionCode == EXCEPTION_BREAKPOINT &&
+                 breakpoints.Hit(record.ExceptionAddress, thread)) {
+        if (++seen > writes) TerminateProcess(process.hProcess, 99);
+      } else if (record.ExceptionCode == EXCEPTION_SINGLE_STEP && breakpoints.Stepped()) {
+      } else {
+        status = DBG_EXCEPTION_NOT_HANDLED;
+      }
+      CloseHandle(thread);
+    }
+    ContinueDebugEvent(event.dwProcessId, event.dwThreadId, status);
+  }
+  std::fprintf(stderr, "%s did not end\n", program);
+  TerminateProcess(process.hProcess, 124);
+  return 2;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 4 && std::strcmp(argv[1], "stop-after-writes") == 0) {
+    return StopAfterWrites(argv[2], std::atoi(argv[3]));
+  }
   if (argc == 4 && std::strcmp(argv[1], "set-dacl") == 0) return SetDacl(argv[2], argv[3]);
   if (argc == 3 && std::strcmp(argv[1], "box-text") == 0) return BoxText(argv[2]);
   if (argc == 4 && std::strcmp(argv[1], "run-unseen") == 0) {

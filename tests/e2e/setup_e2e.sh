@@ -20,7 +20,10 @@
 #  3. With no processor identifier the data sources still land in the view
 #     the machine's 32-bit programs read.
 #  4. Started in a window station nobody sees, as a deployment tool starts
-#     it, the program ends by itself, twice, with the same result.
+#     it, the program ends by itself: exit 1 with the list denied, exit 0
+#     once allowed, each with its message in the event log.
+#  5. Stopped as it begins a chosen registry write, the next run finishes
+#     the half-written year: the exact first-run tree.
 source "$(dirname "$0")/../../scripts/lib.sh"
 arch=$1 exe=$(realpath "$2") scratch=$3 tool=$(realpath "$4") planted=$(realpath "$5")
 
@@ -198,15 +201,45 @@ check "without an identifier the run exits 0 (got $SETUP_STATUS)" test "$SETUP_S
 check_tree "$fresh" "without an identifier every year lands in the 32-bit programs' view"
 check_views
 
+# Unattended, with the data-source list denied, then allowed: the exit code,
+# and the text nobody saw, in the event log (Wine writes ReportEventA's
+# strings to its eventlog channel).
 clear_data_sources
-status=0
-wine "$tool" run-unseen "$(winepath -w "$exe")" 30 || status=$?
-check "started where nobody sees it, it ends by itself with exit 0 (got $status)" test "$status" -eq 0
+reg32 add "$odbc\\ODBC Data Sources" /v Levorn /d x /f  # the list key, empty
+reg32 delete "$odbc\\ODBC Data Sources" /v Levorn /f
+set_dacl 'ODBC Data Sources' 'D:(D;;0x2;;;WD)(A;;KA;;;WD)'
+run_unseen() {  # sets status; the event-log channel in $prefix.events
+  status=0
+  WINEDEBUG=+eventlog wine "$tool" run-unseen "$(winepath -w "$exe")" 30 2>"$prefix.events" ||
+    status=$?
+}
+run_unseen
+check "started where nobody sees it and denied, it ends by itself with exit 1 (got $status)" \
+  test "$status" -eq 1
+check "the failure is in the event log" \
+  grep -q 'Setup could not register the data sources for these years:.*Access' "$prefix.events"
+set_dacl 'ODBC Data Sources' 'D:(A;;KA;;;WD)'
+run_unseen
+check "allowed, it ends by itself with exit 0 (got $status)" test "$status" -eq 0
+check "the completion is in the event log" grep -q 'Setup Complete - DO NOT run' "$prefix.events"
 check_tree "$fresh" "unattended, every year is registered with the exact layout"
-status=0
-wine "$tool" run-unseen "$(winepath -w "$exe")" 30 || status=$?
+run_unseen
 check "a second unattended start ends with exit 0 (got $status)" test "$status" -eq 0
 check_tree "$fresh" "a second unattended start changes nothing"
+
+# Stopped as it begins a chosen registry write (a shutdown, a deployment
+# timeout), the next plain run finishes what was left half-written. Each
+# year makes 17 writes: its key and 7 values, Engines, Jet and 5 values,
+# the list key and the entry.
+for writes in 1 8 16 26; do
+  clear_data_sources
+  wine "$tool" stop-after-writes "$(winepath -w "$exe")" "$writes" >/dev/null 2>&1 || true
+  check "stopped after $writes writes, something is left" bash -c \
+    "wine reg query '$odbc\\DunmerePemrod2002' /reg:32 >/dev/null 2>&1"
+  run_unseen
+  check "the next run exits 0 (got $status)" test "$status" -eq 0
+  check_tree "$fresh" "it leaves the exact first-run tree"
+done
 
 wineserver -k 2>/dev/null || true
 echo "setup end to end ($arch): $passes passed, $failures failed"

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <functional>
 #include <new>
 #include <string>
 #include <vector>
@@ -117,19 +118,113 @@ TEST_F(MdlOdbcTest, Wow64WriterUsesTheWow6432NodePrefixAndTheSystemDirectory) {
   EXPECT_FALSE(reg_.KeyExists("SOFTWARE\\ODBC\\ODBC.INI"));
 }
 
-TEST_F(MdlOdbcTest, AnExistingKeyEvenEmptyIsLeftAloneWithoutProbingTheSystem) {
+TEST_F(MdlOdbcTest, AKeyWithItsListEntryIsLeftAloneInAFewCallsWithoutProbingTheSystem) {
   reg_.PutKey(std::string(kNativeRoot) + "dunmerepemrod2002");
+  reg_.PutText(kNativeList, "DunmerePemrod2002", "SQL Server");
   reg_.PutKey(std::string(kWowRoot) + "DunmerePemrod2002");
+  reg_.PutText(kWowList, "DunmerePemrod2002", "Microsoft Access Driver (*.mdb)");
   system_.version.reset();
   system_.system_directory.reset();
 
   EXPECT_EQ(Native(), DsnResult{DsnOutcome::kAlreadyPresent});
   EXPECT_EQ(Wow64(), DsnResult{DsnOutcome::kAlreadyPresent});
-  EXPECT_EQ(Trace().size(), 4u);  // an open and a close each
+  EXPECT_EQ(Trace().size(), 10u);  // the key's open and close, the entry's open, query, close
   EXPECT_TRUE(reg_.ValueNames(std::string(kNativeRoot) + "DunmerePemrod2002").empty());
-  EXPECT_FALSE(reg_.KeyExists(kNativeList));
   EXPECT_EQ(system_.version_calls + system_.system_directory_calls, 0);
   EXPECT_EQ(reg_.open_handle_count(), 0u);
+}
+
+// A key without its list entry: this program's interrupted write is
+// finished; anything else is someone's own data source, left untouched.
+TEST_F(MdlOdbcTest, AKeyWithoutItsListEntryIsFinishedOnlyWhenAllItHoldsIsOurs) {
+  const std::string key = std::string(kNativeRoot) + "DunmerePemrod2002";
+  const std::string jet = key + "\\Engines\\Jet";
+  struct Case {
+    const char* what;
+    std::function<void(FakeRegistry&)> arrange;
+    DsnOutcome outcome;
+  };
+  const Case cases[] = {
+      {"an empty key", [&](FakeRegistry& r) { r.PutKey(key); }, DsnOutcome::kRegistered},
+      {"some of our values",
+       [&](FakeRegistry& r) { r.PutText(key, "DBQ", "C:\\Halvex\\Levorn\\Pemrod2002.mdb"); },
+       DsnOutcome::kRegistered},
+      {"all but Jet's last value",
+       [&](FakeRegistry& r) {
+         r.PutText(key, "UID", "");
+         r.PutDword(jet, "Threads", 3);
+       },
+       DsnOutcome::kRegistered},
+      {"another database", [&](FakeRegistry& r) { r.PutText(key, "DBQ", "D:\\Other.mdb"); },
+       DsnOutcome::kAlreadyPresent},
+      {"a value of its own", [&](FakeRegistry& r) { r.PutText(key, "PWD", "secret"); },
+       DsnOutcome::kAlreadyPresent},
+      {"our name, another type", [&](FakeRegistry& r) { r.PutText(key, "DriverId", "25"); },
+       DsnOutcome::kAlreadyPresent},
+      {"a subkey of its own", [&](FakeRegistry& r) { r.PutKey(key + "\\Options"); },
+       DsnOutcome::kAlreadyPresent},
+      {"Jet tuned otherwise", [&](FakeRegistry& r) { r.PutDword(jet, "Threads", 8); },
+       DsnOutcome::kAlreadyPresent},
+  };
+  for (const Case& c : cases) {
+    FakeRegistry reg;
+    c.arrange(reg);
+    const auto before = reg.ValueNames(key);
+    MdlODBC odbc(reg, system_);
+    Text n = L"DunmerePemrod2002", p = L"C:\\Halvex\\Levorn\\Pemrod2002.mdb", d = L"Levorn 2002";
+    EXPECT_EQ(odbc.CreateAccessDSN(n, p, d).outcome, c.outcome) << c.what;
+    if (c.outcome == DsnOutcome::kRegistered) {
+      reg_ = std::move(reg);
+      ExpectLayout(kNativeRoot, kNativeList, "C:\\windows\\system32\\odbcjt32.dll");
+      reg = std::move(reg_);
+    } else {
+      EXPECT_EQ(reg.ValueNames(key), before) << c.what;
+      EXPECT_FALSE(reg.KeyExists(kNativeList)) << c.what;
+    }
+    EXPECT_EQ(reg.open_handle_count(), 0u) << c.what;
+  }
+}
+
+// Whatever write a run was stopped after (a crash, a shutdown), or where its
+// undo failed, the next run ends with the whole data source.
+TEST_F(MdlOdbcTest, AWriteStoppedAfterAnyCallIsFinishedByTheNextRun) {
+  for (int stop_after = 0; stop_after <= 16; ++stop_after) {
+    FakeRegistry reg;
+    reg.PutKey(kNativeList);
+    int writes = 0;
+    reg.FailWhen([&](const FakeRegistry::Call& call) {
+      const bool write = call.op == Op::kCreateKey || call.op == Op::kSetValueEx;
+      if (write && ++writes > stop_after) return 1450;
+      return call.op == Op::kDeleteKey ? kErrorAccessDenied : 0;  // nor can it be undone
+    });
+    MdlODBC odbc(reg, system_);
+    Text n = L"DunmerePemrod2002", p = L"C:\\Halvex\\Levorn\\Pemrod2002.mdb", d = L"Levorn 2002";
+    const DsnResult failed = odbc.CreateAccessDSN(n, p, d);
+    EXPECT_EQ(failed.outcome, DsnOutcome::kNotRegistered) << stop_after;
+    if (stop_after > 0) {
+      EXPECT_EQ(failed.error, kErrorAccessDenied) << stop_after;
+    }
+
+    reg.FailWhen(nullptr);
+    EXPECT_EQ(odbc.CreateAccessDSN(n, p, d), DsnResult{DsnOutcome::kRegistered}) << stop_after;
+    reg_ = std::move(reg);
+    ExpectLayout(kNativeRoot, kNativeList, "C:\\windows\\system32\\odbcjt32.dll");
+  }
+}
+
+// Another run (or the ODBC administrator) creates the year between this
+// run's test and its write: a failure then undoes nothing of theirs.
+TEST_F(MdlOdbcTest, AKeyThatAppearedMeanwhileIsNeverUndone) {
+  const std::string key = std::string(kNativeRoot) + "DunmerePemrod2002";
+  reg_.FailWhen([&](const FakeRegistry::Call& call) {
+    if (call.op == Op::kOpenKeyEx && call.subject == key) {
+      reg_.PutText(key, "DBQ", "C:\\Halvex\\Levorn\\Pemrod2002.mdb");
+      return kErrorFileNotFound;  // it was not there yet when asked
+    }
+    return call.op == Op::kCreateKey && call.subject == kNativeList ? kErrorAccessDenied : 0;
+  });
+  EXPECT_EQ(Native(), (DsnResult{DsnOutcome::kNotRegistered, kErrorAccessDenied}));
+  EXPECT_TRUE(reg_.KeyExists(key));
 }
 
 TEST_F(MdlOdbcTest, AStaleListEntryIsReplacedAndOtherEntriesKept) {
@@ -255,7 +350,7 @@ TEST_F(MdlOdbcTest, AKeyThatCannotBeOpenedForWritingIsTestedForReading) {
       EXPECT_EQ(reg.ValueNames(key), std::vector<std::string>{"DBQ"}) << c.what;
       EXPECT_FALSE(reg.KeyExists(kNativeList)) << c.what;
     }
-    if (c.expected.outcome != DsnOutcome::kRegistered) {
+    if (c.expected.outcome == DsnOutcome::kNotRegistered) {
       EXPECT_EQ(system.system_directory_calls, 0) << c.what;
     }
     EXPECT_EQ(reg.open_handle_count(), 0u) << c.what;

@@ -51,7 +51,7 @@ class Win32UnderTest : public RegistryUnderTest {
   RegistryApi& api() override { return registry_; }
 
  private:
-  Win32Registry registry_{Win32Platform().RunsUnderWow64()};
+  Win32Registry registry_{Win32Platform().RunsUnderWow64().value_or(false)};
 };
 #endif
 
@@ -72,7 +72,7 @@ class RegistryContractTest : public ::testing::TestWithParam<Implementation> {
 
   RegHandle Create(const std::string& relative) {
     RegHandle key = 0;
-    EXPECT_EQ(reg().CreateKey(kHkeyLocalMachine, Path(relative), &key), 0);
+    EXPECT_EQ(reg().CreateKeyEx(kHkeyLocalMachine, Path(relative), &key, nullptr), 0);
     EXPECT_NE(key, 0u);
     return key;
   }
@@ -219,6 +219,24 @@ TEST_P(RegistryContractTest, DeleteKeyRemovesOnlyAKeyWithoutSubkeys) {
   RegHandle key = 0;
   EXPECT_EQ(reg().OpenKeyEx(kHkeyLocalMachine, Path("Tree"), 0, kKeyAllAccess, &key),
             kErrorFileNotFound);
+}
+
+TEST_P(RegistryContractTest, CreateSaysWhetherItCreatedAndInfoCountsWhatAKeyHolds) {
+  uint32_t disposition = 0;
+  RegHandle key = 0;
+  ASSERT_EQ(reg().CreateKeyEx(kHkeyLocalMachine, Path("Counted\\Sub"), &key, &disposition), 0);
+  EXPECT_EQ(disposition, kRegCreatedNewKey);
+  reg().CloseKey(key);
+  ASSERT_EQ(reg().CreateKeyEx(kHkeyLocalMachine, Path("counted"), &key, &disposition), 0);
+  EXPECT_EQ(disposition, kRegOpenedExistingKey);
+  SetText(key, "One", "1");
+  SetText(key, "Two", "2");
+  uint32_t subkeys = 99, values = 99;
+  EXPECT_EQ(reg().QueryInfoKey(key, &subkeys, &values), 0);
+  EXPECT_EQ(subkeys, 1u);
+  EXPECT_EQ(values, 2u);
+  EXPECT_EQ(reg().FlushKey(key), 0);
+  reg().CloseKey(key);
 }
 
 std::vector<Implementation> Implementations() {

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "base/ansi.h"
+
 namespace levorn {
 
 OsVersionRecord FakePlatform::Version(uint32_t platform, uint32_t major, uint32_t minor) {
@@ -43,6 +45,10 @@ uint32_t FakePlatform::GetSystemDirectoryA(char* buffer, uint32_t size) {
 
 uint32_t FakePlatform::GetWindowsDirectoryA(char* buffer, uint32_t size) {
   return CopyDirectory(windows_directory, windows_directory_result_only, buffer, size);
+}
+
+void FakePlatform::LogEvent(bool error, const Text& text) {
+  events.push_back((error ? "error: " : "information: ") + ToAnsi(text));
 }
 
 }  // namespace levorn

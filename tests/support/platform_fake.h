@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "base/platform_api.h"
 
@@ -14,7 +15,7 @@ namespace levorn {
 class FakePlatform : public PlatformApi {
  public:
   int32_t year = 2026;
-  bool wow64 = false;
+  std::optional<bool> wow64 = false;
   // std::nullopt makes GetVersionExA fail and leave the record untouched.
   std::optional<OsVersionRecord> version = Version(2, 6, 1);
   // std::nullopt makes GetSystemDirectoryA return 0 and write nothing.
@@ -26,6 +27,8 @@ class FakePlatform : public PlatformApi {
   std::optional<uint32_t> windows_directory_result_only;
   std::optional<bool> station_visible = true;
   std::optional<bool> virtualization;
+  bool virtualization_sticks = false;  // the platform refuses to turn it off
+  std::vector<std::string> events;     // "error: ..." or "information: ..."
 
   int version_calls = 0;
   int system_directory_calls = 0;
@@ -33,17 +36,18 @@ class FakePlatform : public PlatformApi {
   static OsVersionRecord Version(uint32_t platform, uint32_t major, uint32_t minor);
 
   int32_t CurrentYear() override { return year; }
-  bool RunsUnderWow64() override { return wow64; }
+  std::optional<bool> RunsUnderWow64() override { return wow64; }
   bool GetVersionExA(OsVersionRecord& record) override;
   uint32_t GetSystemDirectoryA(char* buffer, uint32_t size) override;
   uint32_t GetWindowsDirectoryA(char* buffer, uint32_t size) override;
   std::optional<bool> WindowStationVisible() override { return station_visible; }
   std::optional<bool> RegistryVirtualization() override { return virtualization; }
   bool DisableRegistryVirtualization() override {
-    if (!virtualization) return false;
+    if (!virtualization || virtualization_sticks) return false;
     virtualization = false;
     return true;
   }
+  void LogEvent(bool error, const Text& text) override;
 };
 
 }  // namespace levorn

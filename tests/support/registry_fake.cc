@@ -80,6 +80,8 @@ std::vector<uint8_t> DwordBytes(uint32_t number) {
 
 FakeRegistry::FakeRegistry() : local_machine_(std::make_unique<Key>()) {}
 FakeRegistry::~FakeRegistry() = default;
+FakeRegistry::FakeRegistry(FakeRegistry&&) noexcept = default;
+FakeRegistry& FakeRegistry::operator=(FakeRegistry&&) noexcept = default;
 
 FakeRegistry::Key* FakeRegistry::FindBelow(Key* base, const std::string& path) const {
   Key* key = base;
@@ -156,9 +158,12 @@ int32_t FakeRegistry::OpenKeyEx(RegHandle root, const std::string& path, uint32_
   return Open({.op = Op::kOpenKeyEx, .key = root, .subject = path, .access = access}, access, key);
 }
 
-int32_t FakeRegistry::CreateKey(RegHandle root, const std::string& path, RegHandle* key) {
+int32_t FakeRegistry::CreateKeyEx(RegHandle root, const std::string& path, RegHandle* key,
+                                  uint32_t* disposition) {
   Call call{.op = Op::kCreateKey, .key = root, .subject = path};
   *key = 0;
+  uint32_t ignored = 0;
+  uint32_t& what = disposition != nullptr ? *disposition : ignored;
   if ((call.result = Injected(call)) != 0) return Record(std::move(call));
   bool writable = false;
   Key* base = Resolve(root, &writable);
@@ -171,6 +176,7 @@ int32_t FakeRegistry::CreateKey(RegHandle root, const std::string& path, RegHand
     // RegCreateKey asks for the most access allowed: read-only where writes
     // are denied.
     *key = NewHandle(existing, !denied);
+    what = kRegOpenedExistingKey;
     return Record(std::move(call));
   }
   if (denied) {
@@ -180,6 +186,7 @@ int32_t FakeRegistry::CreateKey(RegHandle root, const std::string& path, RegHand
   Key* created = base;
   for (const std::string& part : SplitPath(path)) created = created->AddChild(part);
   *key = NewHandle(created, true);
+  what = kRegCreatedNewKey;
   return Record(std::move(call));
 }
 
@@ -263,6 +270,30 @@ int32_t FakeRegistry::DeleteKey(RegHandle root, const std::string& path) {
       if (open.key == found) open.key = nullptr;
     }
     found->parent->subkeys.erase(found->name);
+  }
+  return Record(std::move(call));
+}
+
+int32_t FakeRegistry::QueryInfoKey(RegHandle key, uint32_t* subkeys, uint32_t* values) {
+  Call call{.op = Op::kQueryInfoKey, .key = key};
+  if ((call.result = Injected(call)) != 0) return Record(std::move(call));
+  bool writable = false;
+  Key* target = Resolve(key, &writable);
+  if (target == nullptr) {
+    call.result = kErrorInvalidHandle;
+  } else {
+    *subkeys = static_cast<uint32_t>(target->subkeys.size());
+    *values = static_cast<uint32_t>(target->values.size());
+  }
+  return Record(std::move(call));
+}
+
+int32_t FakeRegistry::FlushKey(RegHandle key) {
+  Call call{.op = Op::kFlushKey, .key = key};
+  if ((call.result = Injected(call)) != 0) return Record(std::move(call));
+  bool writable = false;
+  if (key != kHkeyLocalMachine && Resolve(key, &writable) == nullptr) {
+    call.result = kErrorInvalidHandle;
   }
   return Record(std::move(call));
 }

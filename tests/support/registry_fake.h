@@ -28,7 +28,9 @@ class FakeRegistry : public RegistryApi {
     kCloseKey,
     kOpenKey,
     kQueryValueEx,
-    kDeleteKey
+    kDeleteKey,
+    kQueryInfoKey,
+    kFlushKey
   };
 
   // One call as it was made, with its result.
@@ -52,10 +54,13 @@ class FakeRegistry : public RegistryApi {
 
   FakeRegistry();
   ~FakeRegistry() override;
+  FakeRegistry(FakeRegistry&&) noexcept;
+  FakeRegistry& operator=(FakeRegistry&&) noexcept;
 
   int32_t OpenKeyEx(RegHandle root, const std::string& path, uint32_t options, uint32_t access,
                     RegHandle* key) override;
-  int32_t CreateKey(RegHandle root, const std::string& path, RegHandle* key) override;
+  int32_t CreateKeyEx(RegHandle root, const std::string& path, RegHandle* key,
+                      uint32_t* disposition) override;
   int32_t SetValueEx(RegHandle key, const std::string& name, uint32_t reserved, uint32_t type,
                      const uint8_t* data, uint32_t size) override;
   int32_t CloseKey(RegHandle key) override;
@@ -63,6 +68,8 @@ class FakeRegistry : public RegistryApi {
   int32_t QueryValueEx(RegHandle key, const std::string& name, uint32_t* reserved, uint32_t* type,
                        uint8_t* data, uint32_t* size) override;
   int32_t DeleteKey(RegHandle root, const std::string& path) override;
+  int32_t QueryInfoKey(RegHandle key, uint32_t* subkeys, uint32_t* values) override;
+  int32_t FlushKey(RegHandle key) override;
 
   // Arranging a test; paths are below HKEY_LOCAL_MACHINE. None is logged.
   void PutKey(const std::string& path);
