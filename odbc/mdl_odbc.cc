@@ -5,18 +5,10 @@
 #include <vector>
 
 #include "base/ansi.h"
+#include "odbc/year_write.h"
 #include "registry/scoped_key.h"
 
 namespace levorn {
-
-// One value of a data source, in the order values are written.
-struct LayoutValue {
-  const char* key;  // below the data source's key: "" or "\\Engines\\Jet"
-  const char* name;
-  uint32_t type;
-  std::vector<uint8_t> data;
-};
-
 namespace {
 
 constexpr wchar_t kNtSystemDirectory[] = L"C:\\WinNT\\System32";
@@ -37,110 +29,6 @@ ViewKeys KeysOf(RegistryView view) {
   return {"SOFTWARE\\WOW6432node\\ODBC\\ODBC.INI\\",
           "SOFTWARE\\WOW6432node\\ODBC\\ODBC.INI\\ODBC Data Sources"};
 }
-
-std::vector<uint8_t> TextData(const std::string& ansi) {  // REG_SZ: the bytes and their NUL
-  std::vector<uint8_t> data(ansi.begin(), ansi.end());
-  data.push_back(0);
-  return data;
-}
-
-std::vector<uint8_t> DwordData(uint32_t number) {
-  return {static_cast<uint8_t>(number), static_cast<uint8_t>(number >> 8),
-          static_cast<uint8_t>(number >> 16), static_cast<uint8_t>(number >> 24)};
-}
-
-// The keys of one data source, below its own key, in the order they are
-// written; each holds the subkey that follows it.
-constexpr const char* kLayoutKeys[] = {"", "\\Engines", "\\Engines\\Jet"};
-
-std::vector<LayoutValue> YearLayout(const std::string& path, const std::string& description,
-                                    const std::string& driver) {
-  const char* jet = kLayoutKeys[2];
-  return {{"", "DBQ", kRegSz, TextData(path)},
-          {"", "Description", kRegSz, TextData(description)},
-          {"", "Driver", kRegSz, TextData(driver)},
-          {"", "DriverId", kRegDword, DwordData(25)},
-          {"", "FIL", kRegSz, TextData("MS Access;")},
-          {"", "SafeTransactions", kRegDword, DwordData(0)},
-          {"", "UID", kRegSz, TextData("")},
-          {jet, "ImplicitCommitSync", kRegSz, TextData("")},
-          {jet, "MaxBufferSize", kRegDword, DwordData(2048)},
-          {jet, "PageTimeout", kRegDword, DwordData(5)},
-          {jet, "Threads", kRegDword, DwordData(3)},
-          {jet, "UserCommitSync", kRegSz, TextData("Yes")}};
-}
-
-// Writes one data source's keys and values. The first call that fails ends
-// the writing: nothing more is written, and the keys this write created (as
-// the create call itself said) are deleted again, deepest first, so that a
-// data source is either complete or absent and a later run can register it.
-// A key someone else created meanwhile is never deleted. A key that could
-// not be created gets no handle, so nothing meant for it lands anywhere else.
-class YearWrite {
- public:
-  explicit YearWrite(RegistryApi& registry) : registry_(registry) {}
-  // Left early (a run-time error): undone all the same.
-  ~YearWrite() {
-    if (!finished_) Undo();
-  }
-  YearWrite(const YearWrite&) = delete;
-  YearWrite& operator=(const YearWrite&) = delete;
-
-  // `undoable`: a key of this data source, deleted again if this write made it.
-  void CreateKey(const std::string& path, ScopedKey& key, bool undoable) {
-    if (failed()) return;
-    uint32_t disposition = 0;
-    const int32_t result =
-        registry_.CreateKeyEx(kHkeyLocalMachine, path, key.receive(), &disposition);
-    if (result != kErrorSuccess) return Fail(result);
-    if (key.get() == 0) return Fail(kErrorInvalidHandle);
-    if (undoable && disposition == kRegCreatedNewKey) created_.push_back(path);
-  }
-
-  void Set(const ScopedKey& key, const std::string& name, uint32_t type,
-           const std::vector<uint8_t>& data) {
-    if (failed() || key.get() == 0) return;
-    const int32_t result = registry_.SetValueEx(key.get(), name, 0, type, data.data(),
-                                                static_cast<uint32_t>(data.size()));
-    if (result != kErrorSuccess) Fail(result);
-  }
-
-  // Call with every key of the write closed. A delete that fails while
-  // undoing gives the year its reason: a rerun then finishes what is left.
-  DsnResult Finish() {
-    finished_ = true;
-    if (!failed()) return {DsnOutcome::kRegistered};
-    const int32_t undo = Undo();
-    return {DsnOutcome::kNotRegistered, undo != kErrorSuccess ? undo : first_error_};
-  }
-
- private:
-  bool failed() const { return first_error_ != kErrorSuccess; }
-
-  void Fail(int32_t result) {
-    if (!failed()) first_error_ = result;
-  }
-
-  int32_t Undo() noexcept {
-    int32_t first_failure = kErrorSuccess;
-    try {
-      for (auto path = created_.rbegin(); path != created_.rend(); ++path) {
-        const int32_t result = registry_.DeleteKey(kHkeyLocalMachine, *path);
-        if (first_failure == kErrorSuccess) first_failure = result;
-      }
-    } catch (...) {
-      // Out of memory while undoing: what is left stays, as after a crash,
-      // and a rerun finishes it.
-    }
-    created_.clear();
-    return first_failure;
-  }
-
-  RegistryApi& registry_;
-  std::vector<std::string> created_;
-  int32_t first_error_ = kErrorSuccess;
-  bool finished_ = false;
-};
 
 Text VersionName(const OsVersionRecord& v) {
   switch (v.dwPlatformId) {
