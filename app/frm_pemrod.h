@@ -50,8 +50,7 @@ class frmPemrod : public DesktopOperations {
   void Load();
 
   // The setup pass: one data source per year from 2002 through the current
-  // year, in the registry view the processor identifier selects (or, when it
-  // says nothing, the view this process's 32-bit programs use).
+  // year, in the registry view this machine's 32-bit programs read.
   void RegisterYearDataSources();
 
   // How the run ended, for the process exit code.

@@ -51,21 +51,34 @@ static void SetDword(HKEY key, const char* name, DWORD number) {
   RegSetValueExA(key, name, 0, REG_DWORD, (const BYTE*)&number, 4);
 }
 
-static void RegisterYear(const char* root, int year) {
+static void CreateKey(const char* path, HKEY* key) {
+  DWORD disposition = 0;
+  RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, NULL, REG_OPTION_NON_VOLATILE, MAXIMUM_ALLOWED,
+                  NULL, key, &disposition);
+}
+
+/* Returns whether it wrote the year. */
+static int RegisterYear(const char* root, int year) {
   char path[160], sub[200], name[32], dbq[64], description[32], driver[MAX_PATH + 16], list[160];
   HKEY key;
+  DWORD type = 0, size = 0;
   sprintf(name, "DunmerePemrod%04d", year);
   sprintf(path, "%s%s", root, name);
+  sprintf(list, "%sODBC Data Sources", root);
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
     RegCloseKey(key);
-    return;
+    /* present with its list entry */
+    RegOpenKeyExA(HKEY_LOCAL_MACHINE, list, 0, KEY_READ, &key);
+    RegQueryValueExA(key, name, NULL, &type, NULL, &size);
+    RegCloseKey(key);
+    return 0;
   }
   GetSystemDirectoryA(driver, MAX_PATH);
   strcat(driver, "\\odbcjt32.dll");
   sprintf(dbq, "C:\\Halvex\\Levorn\\Pemrod%04d.mdb", year);
   sprintf(description, "Levorn %04d", year);
 
-  RegCreateKeyA(HKEY_LOCAL_MACHINE, path, &key);
+  CreateKey(path, &key);
   SetText(key, "DBQ", dbq);
   SetText(key, "Description", description);
   SetText(key, "Driver", driver);
@@ -75,20 +88,20 @@ static void RegisterYear(const char* root, int year) {
   SetText(key, "UID", "");
   RegCloseKey(key);
   sprintf(sub, "%s\\Engines", path);
-  RegCreateKeyA(HKEY_LOCAL_MACHINE, sub, &key);
+  CreateKey(sub, &key);
   RegCloseKey(key);
   sprintf(sub, "%s\\Engines\\Jet", path);
-  RegCreateKeyA(HKEY_LOCAL_MACHINE, sub, &key);
+  CreateKey(sub, &key);
   SetText(key, "ImplicitCommitSync", "");
   SetDword(key, "MaxBufferSize", 2048);
   SetDword(key, "PageTimeout", 5);
   SetDword(key, "Threads", 3);
   SetText(key, "UserCommitSync", "Yes");
   RegCloseKey(key);
-  sprintf(list, "%sODBC Data Sources", root);
-  RegCreateKeyA(HKEY_LOCAL_MACHINE, list, &key);
+  CreateKey(list, &key);
   SetText(key, name, "Microsoft Access Driver (*.mdb)");
   RegCloseKey(key);
+  return 1;
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR command_line, int show) {
@@ -101,7 +114,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR command_line, i
   char identifier[256] = "";
   const char* root;
   SYSTEMTIME now;
-  int year;
+  int year, wrote = 0;
   (void)previous;
   (void)command_line;
   (void)show;
@@ -145,7 +158,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR command_line, i
   root = strstr(identifier, "x86") != NULL ? ODBC_INI : WOW_ODBC_INI;
 
   GetLocalTime(&now);
-  for (year = 2002; year <= now.wYear; ++year) RegisterYear(root, year);
+  for (year = 2002; year <= now.wYear; ++year) wrote |= RegisterYear(root, year);
+  if (wrote) { /* on disk before the completion box */
+    char view[160];
+    HKEY key = NULL;
+    strcpy(view, root);
+    view[strlen(view) - 1] = '\0';
+    RegOpenKeyExA(HKEY_LOCAL_MACHINE, view, 0, KEY_READ, &key);
+    RegFlushKey(key);
+    RegCloseKey(key);
+  }
 
   DestroyWindow(progress);
   MessageBoxA(GetActiveWindow(), "Setup Complete - DO NOT run this setup again.",
