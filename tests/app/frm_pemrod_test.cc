@@ -390,8 +390,9 @@ TEST(UnseenScreenTest, EveryMessageIsLoggedAndNothingWaits) {
       {"registered", false, {"information: Setup Complete - DO NOT run this setup again."}},
       {"denied",
        true,
-       {"error: Setup could not register the data sources for these years:\n2002\n\nAccess is "
-        "denied.\n\nRun this setup again with administrator rights."}},
+       {"error: Setup could not register the data sources for these years:\n2002\n\n" +
+        ToAnsi(DescribeSystemError(kErrorAccessDenied)) +
+        "\n\nRun this setup again with administrator rights."}},
   };
   for (const Case& c : cases) {
     FakeRegistry registry;
