@@ -152,8 +152,9 @@ bool MdlODBC::HoldsOnlyOwnLayout(const std::string& key_path,
       const int32_t read =
           registry_.QueryValueEx(key.get(), value.name, nullptr, &type, data.data(), &size);
       if (read == kErrorFileNotFound) continue;
+      if (read != kErrorSuccess) return false;  // longer than ours, or unreadable
       data.resize(size);
-      if (read != kErrorSuccess || type != value.type || data != value.data) return false;
+      if (type != value.type || data != value.data) return false;
       ++own;
     }
     if (own != values) return false;  // a value of someone else's
