@@ -9,13 +9,10 @@
 
 namespace levorn {
 
-// The two conversions the platform makes for the program, each with one
-// implementation per build (_win32.cc, _host.cc) and no double.
-//
 // The one conversion between our wide texts and the ANSI code page that the
-// ...A platform calls take. On Windows it is the process code page, with that
-// code page's substitute for characters it cannot hold; elsewhere it is
-// Windows-1252 with '?' as the substitute. Embedded NULs are kept.
+// ...A platform calls take: the process code page, with that code page's
+// substitute for characters it cannot hold. Embedded NULs are kept. The host
+// tests link a Windows-1252 stand-in instead (tests/support/ansi_fake.cc).
 std::string ToAnsi(const Text& text);
 Text FromAnsi(std::string_view ansi);
 
@@ -27,8 +24,7 @@ inline constexpr int32_t kErrorInvalidHandle = 6;
 inline constexpr int32_t kErrorMoreData = 234;
 
 // The system's own wording for a Win32 error code, one line, no trailing
-// line break ("Access is denied." on Windows). Never empty. Elsewhere,
-// Windows' wording for the codes the tests meet.
+// line break ("Access is denied." on Windows). Never empty.
 Text DescribeSystemError(int32_t code);
 
 }  // namespace levorn
