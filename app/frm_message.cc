@@ -28,17 +28,18 @@ void frmMessage::EnsureLoaded() {
 }
 
 void frmMessage::Form_Load() {
-  screen_.SetHeight(WindowId::kProgress, kHeight);
-  screen_.SetWidth(WindowId::kProgress, kWidth);
+  screen_.Set(WindowId::kProgress, Measure::kHeight, kHeight);
+  screen_.Set(WindowId::kProgress, Measure::kWidth, kWidth);
   // Half the difference in size: centred over the main window when that sits
   // at the screen's top-left corner. Sizes are read back, as the window
   // system may have adjusted them.
-  screen_.SetLeft(WindowId::kProgress, ToSingle((double{screen_.Width(WindowId::kMain)} -
-                                                 double{screen_.Width(WindowId::kProgress)}) /
-                                                2));
-  screen_.SetTop(WindowId::kProgress, ToSingle((double{screen_.Height(WindowId::kMain)} -
-                                                double{screen_.Height(WindowId::kProgress)}) /
-                                               2));
+  const auto half_difference = [this](Measure size) {
+    return ToSingle((double{screen_.Get(WindowId::kMain, size)} -
+                     double{screen_.Get(WindowId::kProgress, size)}) /
+                    2);
+  };
+  screen_.Set(WindowId::kProgress, Measure::kLeft, half_difference(Measure::kWidth));
+  screen_.Set(WindowId::kProgress, Measure::kTop, half_difference(Measure::kHeight));
 }
 
 void frmMessage::Show() {

@@ -19,7 +19,6 @@ class frmMessage {
   void Show();     // modeless, no owner; loads the window first
   void Refresh();  // repaints it now
   void Unload();
-  bool IsLoaded() const { return loaded_; }
 
  private:
   void EnsureLoaded();

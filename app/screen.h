@@ -1,6 +1,8 @@
 #ifndef LEVORN_APP_SCREEN_H_
 #define LEVORN_APP_SCREEN_H_
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -14,6 +16,10 @@ namespace levorn {
 // The program's two windows.
 enum class WindowId { kMain, kProgress };
 
+// A window's outer rectangle, in twips (1/1440 inch): Left and Top are
+// screen positions.
+enum class Measure { kLeft, kTop, kWidth, kHeight };
+
 // MB_OK: an OK button only, no icon, modal to the application.
 inline constexpr uint32_t kMessageBoxOk = 0;
 
@@ -23,9 +29,8 @@ inline Text MessageBoxCaption(const Text& title) {
   return title.empty() ? Text(kApplicationTitle) : title;
 }
 
-// What the user sees: the two windows and the message boxes. Positions and
-// sizes are the outer rectangle in twips (1/1440 inch); Left and Top are
-// screen positions. A failing window operation raises a run-time error.
+// What the user sees: the two windows and the message boxes. A failing window
+// operation raises a run-time error.
 class ScreenApi {
  public:
   virtual ~ScreenApi() = default;
@@ -39,14 +44,9 @@ class ScreenApi {
   // Closes and destroys it.
   virtual void Destroy(WindowId window) = 0;
 
-  virtual float Left(WindowId window) = 0;
-  virtual float Top(WindowId window) = 0;
-  virtual float Width(WindowId window) = 0;
-  virtual float Height(WindowId window) = 0;
-  virtual void SetLeft(WindowId window, float twips) = 0;
-  virtual void SetTop(WindowId window, float twips) = 0;
-  virtual void SetWidth(WindowId window, float twips) = 0;
-  virtual void SetHeight(WindowId window, float twips) = 0;
+  virtual float Get(WindowId window, Measure measure) = 0;
+  // Moving keeps the size; sizing keeps the top-left corner.
+  virtual void Set(WindowId window, Measure measure, float twips) = 0;
 
   // A modal message box; returns the button pressed.
   virtual int32_t ShowMessage(const Text& prompt, const Text& title, uint32_t style) = 0;
@@ -66,25 +66,20 @@ class UnseenScreen : public ScreenApi {
   void Show(WindowId) override {}
   void Refresh(WindowId) override {}
   void Destroy(WindowId window) override { rects_.erase(window); }
-  float Left(WindowId window) override { return rects_[window].left; }
-  float Top(WindowId window) override { return rects_[window].top; }
-  float Width(WindowId window) override { return rects_[window].width; }
-  float Height(WindowId window) override { return rects_[window].height; }
-  void SetLeft(WindowId window, float twips) override { rects_[window].left = twips; }
-  void SetTop(WindowId window, float twips) override { rects_[window].top = twips; }
-  void SetWidth(WindowId window, float twips) override { rects_[window].width = twips; }
-  void SetHeight(WindowId window, float twips) override { rects_[window].height = twips; }
+  float Get(WindowId window, Measure measure) override { return rects_[window][Index(measure)]; }
+  void Set(WindowId window, Measure measure, float twips) override {
+    rects_[window][Index(measure)] = twips;
+  }
   int32_t ShowMessage(const Text& prompt, const Text&, uint32_t) override {
     platform_.LogEvent(prompt != kSetupComplete, prompt);
     return 1;  // IDOK
   }
 
  private:
-  struct Rect {
-    float left = 0, top = 0, width = 0, height = 0;
-  };
+  static size_t Index(Measure measure) { return static_cast<size_t>(measure); }
+
   PlatformApi& platform_;
-  std::map<WindowId, Rect> rects_;
+  std::map<WindowId, std::array<float, 4>> rects_;
 };
 
 // The screen a run shows itself on: the screen itself, unless the process's

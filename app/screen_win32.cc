@@ -176,49 +176,39 @@ RECT Win32Screen::OuterPixels(WindowId window) const {
   return rect;
 }
 
-void Win32Screen::MoveTo(WindowId window, const RECT& outer) {
-  SetWindowPos(handle(window), nullptr, outer.left, outer.top, outer.right - outer.left,
-               outer.bottom - outer.top, SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-float Win32Screen::Left(WindowId window) {
-  return static_cast<float>(OuterPixels(window).left) * twips_per_pixel_x_;
-}
-float Win32Screen::Top(WindowId window) {
-  return static_cast<float>(OuterPixels(window).top) * twips_per_pixel_y_;
-}
-float Win32Screen::Width(WindowId window) {
+float Win32Screen::Get(WindowId window, Measure measure) {
   const RECT r = OuterPixels(window);
-  return static_cast<float>(r.right - r.left) * twips_per_pixel_x_;
-}
-float Win32Screen::Height(WindowId window) {
-  const RECT r = OuterPixels(window);
-  return static_cast<float>(r.bottom - r.top) * twips_per_pixel_y_;
-}
-
-// Moving keeps the size; sizing keeps the top-left corner.
-void Win32Screen::SetLeft(WindowId window, float twips) {
-  RECT r = OuterPixels(window);
-  OffsetRect(&r, ToPixelsX(twips) - r.left, 0);
-  MoveTo(window, r);
-}
-
-void Win32Screen::SetTop(WindowId window, float twips) {
-  RECT r = OuterPixels(window);
-  OffsetRect(&r, 0, ToPixelsY(twips) - r.top);
-  MoveTo(window, r);
+  switch (measure) {
+    case Measure::kLeft:
+      return static_cast<float>(r.left) * twips_per_pixel_x_;
+    case Measure::kTop:
+      return static_cast<float>(r.top) * twips_per_pixel_y_;
+    case Measure::kWidth:
+      return static_cast<float>(r.right - r.left) * twips_per_pixel_x_;
+    case Measure::kHeight:
+      return static_cast<float>(r.bottom - r.top) * twips_per_pixel_y_;
+  }
+  return 0;
 }
 
-void Win32Screen::SetWidth(WindowId window, float twips) {
+void Win32Screen::Set(WindowId window, Measure measure, float twips) {
   RECT r = OuterPixels(window);
-  r.right = r.left + ToPixelsX(twips);
-  MoveTo(window, r);
-}
-
-void Win32Screen::SetHeight(WindowId window, float twips) {
-  RECT r = OuterPixels(window);
-  r.bottom = r.top + ToPixelsY(twips);
-  MoveTo(window, r);
+  switch (measure) {
+    case Measure::kLeft:
+      OffsetRect(&r, ToPixelsX(twips) - r.left, 0);
+      break;
+    case Measure::kTop:
+      OffsetRect(&r, 0, ToPixelsY(twips) - r.top);
+      break;
+    case Measure::kWidth:
+      r.right = r.left + ToPixelsX(twips);
+      break;
+    case Measure::kHeight:
+      r.bottom = r.top + ToPixelsY(twips);
+      break;
+  }
+  SetWindowPos(handle(window), nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 int32_t Win32Screen::ShowMessage(const Text& prompt, const Text& title, uint32_t style) {

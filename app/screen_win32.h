@@ -26,14 +26,8 @@ class Win32Screen : public ScreenApi {
   void Show(WindowId window) override;
   void Refresh(WindowId window) override;
   void Destroy(WindowId window) override;
-  float Left(WindowId window) override;
-  float Top(WindowId window) override;
-  float Width(WindowId window) override;
-  float Height(WindowId window) override;
-  void SetLeft(WindowId window, float twips) override;
-  void SetTop(WindowId window, float twips) override;
-  void SetWidth(WindowId window, float twips) override;
-  void SetHeight(WindowId window, float twips) override;
+  float Get(WindowId window, Measure measure) override;
+  void Set(WindowId window, Measure measure, float twips) override;
   int32_t ShowMessage(const Text& prompt, const Text& title, uint32_t style) override;
 
   // For tests that look at the real windows.
@@ -43,7 +37,6 @@ class Win32Screen : public ScreenApi {
   HWND CreateMainWindow();
   HWND CreateProgressWindow();
   RECT OuterPixels(WindowId window) const;
-  void MoveTo(WindowId window, const RECT& outer);
   int ToPixelsX(float twips) const;
   int ToPixelsY(float twips) const;
 

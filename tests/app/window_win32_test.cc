@@ -234,15 +234,15 @@ TEST_F(WindowsWin32Test, ProgressWindowAfterLoadingMeasures316By165WithItsLabel)
 
 TEST_F(WindowsWin32Test, AMainWindowSmallerThanTheProgressWindowPutsItAtNegativeCoordinates) {
   windows_.Create(WindowId::kMain);
-  windows_.SetWidth(WindowId::kMain, 3000);   // 200 pixels
-  windows_.SetHeight(WindowId::kMain, 1200);  // 80 pixels
+  windows_.Set(WindowId::kMain, Measure::kWidth, 3000);   // 200 pixels
+  windows_.Set(WindowId::kMain, Measure::kHeight, 1200);  // 80 pixels
   frmMessage progress_form(windows_);
   progress_form.Show();
   RECT outer = {};
   GetWindowRect(windows_.handle(WindowId::kProgress), &outer);
   EXPECT_EQ(outer.left, -58);  // (3000 - 4740) / 2 = -870 twips
   EXPECT_EQ(outer.top, -43);   // (1200 - 2475) / 2 = -637.5 twips, -42.5 pixels
-  EXPECT_EQ(windows_.Left(WindowId::kProgress), -870.0f);
+  EXPECT_EQ(windows_.Get(WindowId::kProgress, Measure::kLeft), -870.0f);
 }
 
 }  // namespace

@@ -52,23 +52,19 @@ void RecordingScreen::Destroy(WindowId window) {
   Note("destroy", window);
 }
 
-void RecordingScreen::Set(WindowId window, float Rect::*field, const char* name, float twips) {
+float& RecordingScreen::Field(WindowId window, Measure measure) {
   At(window);
-  rects_[window].*field = twips;
-  Note(name, window, Number(twips));
+  Rect& rect = rects_[window];
+  float* fields[] = {&rect.left, &rect.top, &rect.width, &rect.height};
+  return *fields[static_cast<int>(measure)];
 }
 
-void RecordingScreen::SetLeft(WindowId window, float twips) {
-  Set(window, &Rect::left, "left", twips);
-}
-void RecordingScreen::SetTop(WindowId window, float twips) {
-  Set(window, &Rect::top, "top", twips);
-}
-void RecordingScreen::SetWidth(WindowId window, float twips) {
-  Set(window, &Rect::width, "width", twips);
-}
-void RecordingScreen::SetHeight(WindowId window, float twips) {
-  Set(window, &Rect::height, "height", twips);
+float RecordingScreen::Get(WindowId window, Measure measure) { return Field(window, measure); }
+
+void RecordingScreen::Set(WindowId window, Measure measure, float twips) {
+  static const char* const kNames[] = {"left", "top", "width", "height"};
+  Field(window, measure) = twips;
+  Note(kNames[static_cast<int>(measure)], window, Number(twips));
 }
 
 int32_t RecordingScreen::ShowMessage(const Text& prompt, const Text& title, uint32_t style) {

@@ -27,14 +27,8 @@ class RecordingScreen : public ScreenApi {
   void Show(WindowId window) override;
   void Refresh(WindowId window) override;
   void Destroy(WindowId window) override;
-  float Left(WindowId window) override { return At(window).left; }
-  float Top(WindowId window) override { return At(window).top; }
-  float Width(WindowId window) override { return At(window).width; }
-  float Height(WindowId window) override { return At(window).height; }
-  void SetLeft(WindowId window, float twips) override;
-  void SetTop(WindowId window, float twips) override;
-  void SetWidth(WindowId window, float twips) override;
-  void SetHeight(WindowId window, float twips) override;
+  float Get(WindowId window, Measure measure) override;
+  void Set(WindowId window, Measure measure, float twips) override;
 
   int32_t ShowMessage(const Text& prompt, const Text& title, uint32_t style) override;
 
@@ -46,7 +40,7 @@ class RecordingScreen : public ScreenApi {
 
  private:
   void Note(const std::string& what, WindowId window, const std::string& detail = "");
-  void Set(WindowId window, float Rect::*field, const char* name, float twips);
+  float& Field(WindowId window, Measure measure);
 
   std::map<WindowId, Rect> rects_;
   std::map<WindowId, bool> visible_;
