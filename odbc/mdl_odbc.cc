@@ -16,18 +16,11 @@ constexpr wchar_t kWin9xSystemDirectory[] = L"C:\\Windows\\System";
 constexpr char kAccessDriverName[] = "Microsoft Access Driver (*.mdb)";
 constexpr uint32_t kSystemDirectoryBufferSize = 260;
 
-// Where a view keeps its data sources and their list.
-struct ViewKeys {
-  const char* data_sources_root;  // ends in a backslash
-  const char* data_source_list;
-};
-
-ViewKeys KeysOf(RegistryView view) {
-  if (view == RegistryView::kNative) {
-    return {"SOFTWARE\\ODBC\\ODBC.INI\\", "SOFTWARE\\ODBC\\ODBC.INI\\ODBC Data Sources"};
-  }
-  return {"SOFTWARE\\WOW6432node\\ODBC\\ODBC.INI\\",
-          "SOFTWARE\\WOW6432node\\ODBC\\ODBC.INI\\ODBC Data Sources"};
+// Where a view keeps its data sources, each a subkey by its name, and their
+// list, the subkey "ODBC Data Sources".
+std::string DataSourcesRoot(RegistryView view) {
+  return view == RegistryView::kNative ? "SOFTWARE\\ODBC\\ODBC.INI"
+                                       : "SOFTWARE\\WOW6432node\\ODBC\\ODBC.INI";
 }
 
 Text VersionName(const OsVersionRecord& v) {
@@ -59,16 +52,17 @@ Text VersionName(const OsVersionRecord& v) {
 }  // namespace
 
 DsnResult MdlODBC::Register(RegistryView view, Text& name, Text& database_path, Text& description) {
-  const ViewKeys keys = KeysOf(view);
+  const std::string root = DataSourcesRoot(view);
+  const std::string list = root + "\\ODBC Data Sources";
   const std::string ansi_name = ToAnsi(name);
-  const std::string key_path = keys.data_sources_root + ansi_name;
+  const std::string key_path = root + "\\" + ansi_name;
 
   const int32_t presence = KeyPresence(key_path);
   if (presence != kErrorSuccess && presence != kErrorFileNotFound) {
     return {DsnOutcome::kNotRegistered, presence};
   }
   // A key with its list entry is a data source: left as it is.
-  if (presence == kErrorSuccess && IsListed(keys.data_source_list, ansi_name) != false) {
+  if (presence == kErrorSuccess && IsListed(list, ansi_name) != false) {
     return {DsnOutcome::kAlreadyPresent};
   }
 
@@ -105,9 +99,9 @@ DsnResult MdlODBC::Register(RegistryView view, Text& name, Text& database_path, 
     // The list entry goes last, so an entry it replaces stays as it was when
     // an earlier step failed. The list key is shared with every other data
     // source and is never deleted.
-    ScopedKey list(registry_);
-    write.CreateKey(keys.data_source_list, list, false);
-    write.Set(list, ansi_name, kRegSz, TextData(kAccessDriverName));
+    ScopedKey list_key(registry_);
+    write.CreateKey(list, list_key, false);
+    write.Set(list_key, ansi_name, kRegSz, TextData(kAccessDriverName));
   }
   database_path = std::move(path_back);
   description = std::move(description_back);
@@ -164,10 +158,9 @@ bool MdlODBC::HoldsOnlyOwnLayout(const std::string& key_path,
 
 void MdlODBC::FlushWrites(RegistryView view) {
   if (!wrote_) return;
-  std::string root = KeysOf(view).data_sources_root;
-  root.pop_back();  // its trailing backslash
   ScopedKey key(registry_);
-  if (registry_.OpenKeyEx(kHkeyLocalMachine, root, 0, kKeyRead, key.receive()) == kErrorSuccess) {
+  if (registry_.OpenKeyEx(kHkeyLocalMachine, DataSourcesRoot(view), 0, kKeyRead, key.receive()) ==
+      kErrorSuccess) {
     registry_.FlushKey(key.get());
   }
 }
