@@ -37,14 +37,6 @@ void RegisterClassOnce(HINSTANCE instance, const char* name, WNDPROC procedure, 
   if (!RegisterClassExA(&window_class)) throw RuntimeError(ErrorNumber::kOutOfMemory);
 }
 
-// The outer rectangle of a window whose client area has the given size and
-// position (pixels), for the window's own styles.
-RECT OuterForClient(int left, int top, int width, int height, DWORD style, DWORD ex_style) {
-  RECT rect = {left, top, left + width, top + height};
-  AdjustWindowRectEx(&rect, style, FALSE, ex_style);
-  return rect;
-}
-
 }  // namespace
 
 Win32Screen::Win32Screen(HINSTANCE instance)
@@ -106,29 +98,31 @@ LRESULT CALLBACK Win32Screen::ProgressProc(HWND window, UINT message, WPARAM w, 
   return DefWindowProcA(window, message, w, l);
 }
 
+// A top-level window whose client area has the design place and size.
+HWND Win32Screen::CreateTopLevel(const char* class_name, const char* caption, DWORD style,
+                                 float left, float top, float width, float height) {
+  RECT outer = {ToPixelsX(left), ToPixelsY(top), ToPixelsX(left) + ToPixelsX(width),
+                ToPixelsY(top) + ToPixelsY(height)};
+  AdjustWindowRectEx(&outer, style, FALSE, 0);
+  return CreateWindowExA(0, class_name, caption, style, outer.left, outer.top,
+                         outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
+                         instance_, nullptr);
+}
+
 HWND Win32Screen::CreateMainWindow() {
   RegisterClassOnce(instance_, kMainClass, MainProc,
                     LoadIconA(instance_, MAKEINTRESOURCEA(kApplicationIconGroup)),
                     reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1));
-  const DWORD style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-  const RECT outer =
-      OuterForClient(ToPixelsX(kMainClientLeft), ToPixelsY(kMainClientTop),
-                     ToPixelsX(kMainClientWidth), ToPixelsY(kMainClientHeight), style, 0);
-  return CreateWindowExA(0, kMainClass, kMainCaption, style, outer.left, outer.top,
-                         outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
-                         instance_, nullptr);
+  return CreateTopLevel(kMainClass, kMainCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                        kMainClientLeft, kMainClientTop, kMainClientWidth, kMainClientHeight);
 }
 
 HWND Win32Screen::CreateProgressWindow() {
   RegisterClassOnce(instance_, kProgressClass, ProgressProc, nullptr,
                     reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
-  const DWORD style = WS_OVERLAPPEDWINDOW;
-  const RECT outer =
-      OuterForClient(ToPixelsX(kProgressClientLeft), ToPixelsY(kProgressClientTop),
-                     ToPixelsX(kProgressClientWidth), ToPixelsY(kProgressClientHeight), style, 0);
-  HWND window = CreateWindowExA(0, kProgressClass, kProgressCaption, style, outer.left, outer.top,
-                                outer.right - outer.left, outer.bottom - outer.top, nullptr,
-                                nullptr, instance_, nullptr);
+  HWND window =
+      CreateTopLevel(kProgressClass, kProgressCaption, WS_OVERLAPPEDWINDOW, kProgressClientLeft,
+                     kProgressClientTop, kProgressClientWidth, kProgressClientHeight);
   if (window == nullptr) return nullptr;
 
   if (label_font_ == nullptr) {

@@ -34,6 +34,8 @@ class Win32Screen : public ScreenApi {
   HWND handle(WindowId window) const;
 
  private:
+  HWND CreateTopLevel(const char* class_name, const char* caption, DWORD style, float left,
+                      float top, float width, float height);
   HWND CreateMainWindow();
   HWND CreateProgressWindow();
   RECT OuterPixels(WindowId window) const;
