@@ -110,11 +110,18 @@ ensure_display() {
 # A run that has not ended after two minutes is killed.
 # Sets SETUP_STATUS (the exit code) and SETUP_TITLES (message-box titles seen);
 # with LEVORN_BOX_TOOL (the end-to-end tool) also SETUP_TEXTS, their texts.
+# With SETUP_LAUNCHER (an array: a Windows program and its arguments), the
+# program is started through it, given the program's Windows path.
 run_setup_answering() {
   local exe=$1 screenshot=${2:-} pid box title waited deadline=$((SECONDS + 120))
+  local -a launcher=(${SETUP_LAUNCHER[@]+"${SETUP_LAUNCHER[@]}"})
   SETUP_TITLES=()
   SETUP_TEXTS=""
-  wine "$exe" &
+  if ((${#launcher[@]})); then
+    wine "${launcher[@]}" "$(winepath -w "$exe")" &
+  else
+    wine "$exe" &
+  fi
   pid=$!
   while kill -0 "$pid" 2>/dev/null; do
     if ((SECONDS > deadline)); then  # hung: no run takes two minutes

@@ -14,12 +14,17 @@
 //       Runs the program under the debugging API and terminates it as it
 //       starts registry write number <writes> + 1 (RegCreateKeyExA or
 //       RegSetValueExA): 0 when stopped so, 1 when it ended before.
+//   levorn_e2e_tool refuse-default-dll-directories <program>
+//       Runs the program under the debugging API with SetDefaultDllDirectories
+//       failing, as on Windows XP and on Vista and 7 without the update that
+//       added it: the program's exit code, or 3 when it never called it.
 #include <windows.h>
 #include <sddl.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 
 namespace {
@@ -154,10 +159,12 @@ class WriteBreakpoints {
   int stepping_ = -1;
 };
 
-// Starts the program and terminates it as it begins its (writes + 1)-th
-// registry write, as a shutdown or a deployment timeout would: 0 when it
-// was stopped so, 1 when it ended before.
-int StopAfterWrites(const char* program, int writes) {
+// Runs the program under the debugging API until it ends. At the loader's
+// own breakpoint (every library is in) `arm` is called; a later breakpoint
+// or single step goes to `trap`, which says whether it was its own. Returns
+// the program's exit code, or -1 when it did not end within a minute.
+template <typename Arm, typename Trap>
+int RunDebugged(const char* program, Arm arm, Trap trap) {
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process = {};
@@ -165,17 +172,14 @@ int StopAfterWrites(const char* program, int writes) {
   if (!CreateProcessA(program, command_line.data(), nullptr, nullptr, FALSE,
                       DEBUG_ONLY_THIS_PROCESS, nullptr, nullptr, &startup, &process)) {
     std::fprintf(stderr, "CreateProcess %s: %lu\n", program, GetLastError());
-    return 2;
+    return -1;
   }
-  WriteBreakpoints breakpoints(process.hProcess);
   bool armed = false;
-  int seen = 0;
   DEBUG_EVENT event = {};
   while (WaitForDebugEvent(&event, 60000)) {
     DWORD status = DBG_CONTINUE;
     if (event.dwDebugEventCode == EXIT_PROCESS_DEBUG_EVENT) {
-      std::fprintf(stderr, "ended after %d writes\n", seen);
-      return seen > writes ? 0 : 1;
+      return static_cast<int>(event.u.ExitProcess.dwExitCode);
     }
     if (event.dwDebugEventCode == CREATE_PROCESS_DEBUG_EVENT) {
       CloseHandle(event.u.CreateProcessInfo.hFile);
@@ -185,13 +189,9 @@ int StopAfterWrites(const char* program, int writes) {
       const EXCEPTION_RECORD& record = event.u.Exception.ExceptionRecord;
       const HANDLE thread = OpenThread(THREAD_ALL_ACCESS, FALSE, event.dwThreadId);
       if (record.ExceptionCode == EXCEPTION_BREAKPOINT && !armed) {
-        breakpoints.Arm();  // the loader's own breakpoint: every library is in
+        arm(process.hProcess);
         armed = true;
-      } else if (record.ExceptionCode == EXCEPTION_BREAKPOINT &&
-                 breakpoints.Hit(record.ExceptionAddress, thread)) {
-        if (++seen > writes) TerminateProcess(process.hProcess, 99);
-      } else if (record.ExceptionCode == EXCEPTION_SINGLE_STEP && breakpoints.Stepped()) {
-      } else {
+      } else if (!trap(process.hProcess, record, thread)) {
         status = DBG_EXCEPTION_NOT_HANDLED;
       }
       CloseHandle(thread);
@@ -200,7 +200,70 @@ int StopAfterWrites(const char* program, int writes) {
   }
   std::fprintf(stderr, "%s did not end\n", program);
   TerminateProcess(process.hProcess, 124);
-  return 2;
+  return -1;
+}
+
+// Starts the program and terminates it as it begins its (writes + 1)-th
+// registry write, as a shutdown or a deployment timeout would: 0 when it
+// was stopped so, 1 when it ended before.
+int StopAfterWrites(const char* program, int writes) {
+  std::optional<WriteBreakpoints> breakpoints;
+  int seen = 0;
+  const auto arm = [&](HANDLE process) { breakpoints.emplace(process).Arm(); };
+  const auto trap = [&](HANDLE process, const EXCEPTION_RECORD& record, HANDLE thread) {
+    if (!breakpoints) return false;
+    if (record.ExceptionCode == EXCEPTION_SINGLE_STEP) return breakpoints->Stepped();
+    if (record.ExceptionCode != EXCEPTION_BREAKPOINT ||
+        !breakpoints->Hit(record.ExceptionAddress, thread)) {
+      return false;
+    }
+    if (++seen > writes) TerminateProcess(process, 99);
+    return true;
+  };
+  RunDebugged(program, arm, trap);
+  std::fprintf(stderr, "ended after %d writes\n", seen);
+  return seen > writes ? 0 : 1;
+}
+
+// Runs the program with SetDefaultDllDirectories answering FALSE at once: a
+// breakpoint on its first byte returns to the caller as the stdcall function
+// would, with its one argument popped.
+int RefuseDefaultDllDirectories(const char* program) {
+  // This tool runs in the folder of planted libraries too: its own search
+  // stays in the system directory.
+  SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+  BYTE* const target = reinterpret_cast<BYTE*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories"));
+  BYTE original = 0;
+  bool refused = false;
+  const auto write = [&](HANDLE process, BYTE value) {
+    WriteProcessMemory(process, target, &value, 1, nullptr);
+    FlushInstructionCache(process, target, 1);
+  };
+  const auto arm = [&](HANDLE process) {
+    ReadProcessMemory(process, target, &original, 1, nullptr);
+    write(process, 0xCC);
+  };
+  const auto trap = [&](HANDLE process, const EXCEPTION_RECORD& record, HANDLE thread) {
+    if (record.ExceptionCode != EXCEPTION_BREAKPOINT || record.ExceptionAddress != target) {
+      return false;
+    }
+    write(process, original);
+    CONTEXT context = {};
+    context.ContextFlags = CONTEXT_CONTROL | CONTEXT_INTEGER;
+    GetThreadContext(thread, &context);
+    DWORD return_address = 0;
+    ReadProcessMemory(process, reinterpret_cast<void*>(context.Esp), &return_address,
+                      sizeof return_address, nullptr);
+    context.Eip = return_address;
+    context.Esp += 8;  // the return address and the argument
+    context.Eax = FALSE;
+    SetThreadContext(thread, &context);
+    refused = true;
+    return true;
+  };
+  const int exit_code = RunDebugged(program, arm, trap);
+  return refused ? exit_code : 3;
 }
 
 }  // namespace
@@ -208,6 +271,9 @@ int StopAfterWrites(const char* program, int writes) {
 int main(int argc, char** argv) {
   if (argc == 4 && std::strcmp(argv[1], "stop-after-writes") == 0) {
     return StopAfterWrites(argv[2], std::atoi(argv[3]));
+  }
+  if (argc == 3 && std::strcmp(argv[1], "refuse-default-dll-directories") == 0) {
+    return RefuseDefaultDllDirectories(argv[2]);
   }
   if (argc == 4 && std::strcmp(argv[1], "set-dacl") == 0) return SetDacl(argv[2], argv[3]);
   if (argc == 3 && std::strcmp(argv[1], "box-text") == 0) return BoxText(argv[2]);

@@ -16,7 +16,8 @@
 #     list entry now names the Access driver; nothing lands in the 64-bit
 #     view; exit 0. A third run, started from a folder where libraries named
 #     like system ones were planted (and Wine told to prefer them, as the
-#     Windows loader would), changes nothing and loads none of them.
+#     Windows loader would), changes nothing and loads none of them; nor
+#     does a fourth there that finds no SetDefaultDllDirectories, as on XP.
 #  3. With no processor identifier the data sources still land in the view
 #     the machine's 32-bit programs read.
 #  4. Started in a window station nobody sees, as a deployment tool starts
@@ -167,18 +168,28 @@ cp "$exe" "$downloads/LevornSetup.exe"
 for name in "${planted_names[@]}"; do cp "$planted" "$downloads/$name.dll"; done
 overrides=$WINEDLLOVERRIDES
 export WINEDLLOVERRIDES="$overrides;$(IFS=,; echo "${planted_names[*]}")=n,b"
-pushd "$downloads" >/dev/null
-LEVORN_BOX_TOOL=""  # it would load the planted libraries from this folder itself
-run_setup_answering "$downloads/LevornSetup.exe"
-LEVORN_BOX_TOOL=$tool
-popd >/dev/null
+run_beside_planted() {  # run_beside_planted <what the run is>
+  rm -f "$downloads"/*.loaded
+  pushd "$downloads" >/dev/null
+  LEVORN_BOX_TOOL=""  # it would load the planted libraries from this folder itself
+  run_setup_answering "$downloads/LevornSetup.exe"
+  LEVORN_BOX_TOOL=$tool
+  popd >/dev/null
+  check "$1, beside planted libraries, exits 0 (got $SETUP_STATUS)" test "$SETUP_STATUS" -eq 0
+  check "it ended with the completion message (${SETUP_TITLES[*]:-none})" \
+    test "${SETUP_TITLES[*]:-}" = "Levorn Installation"
+  loaded=$(cd "$downloads" && find . -name '*.loaded' -printf '%f ')
+  check "no library planted beside it was loaded (${loaded:-none})" test -z "$loaded"
+  check "$1 changes nothing" test "$(dump_view 32)" = "$after_first"
+}
+run_beside_planted "third run"
+# Where SetDefaultDllDirectories is missing (XP; Vista and 7 without the
+# update) the program's folder cannot leave the search: what Windows loads
+# by name after start must already be loaded from the system directory.
+SETUP_LAUNCHER=("$tool" refuse-default-dll-directories)
+run_beside_planted "a run without SetDefaultDllDirectories"
+SETUP_LAUNCHER=()
 export WINEDLLOVERRIDES=$overrides
-check "third run, beside planted libraries, exits 0 (got $SETUP_STATUS)" test "$SETUP_STATUS" -eq 0
-check "it ended with the completion message (${SETUP_TITLES[*]:-none})" \
-  test "${SETUP_TITLES[*]:-}" = "Levorn Installation"
-loaded=$(cd "$downloads" && find . -name '*.loaded' -printf '%f ')
-check "no library planted beside it was loaded (${loaded:-none})" test -z "$loaded"
-check "third run changes nothing" test "$(dump_view 32)" = "$after_first"
 
 # The layout of a first run on a machine without Levorn's data sources.
 fresh=$({
