@@ -294,67 +294,30 @@ TEST_F(SetupRunTest, AnErrorLoadingTheProgressWindowEndsTheProgramWithTheStandar
   EXPECT_FALSE(registry.KeyExists("SOFTWARE\\ODBC"));
 }
 
-// The registry as Windows Vista and later show it to a 32-bit program
-// without a manifest: while the token has virtualization on, its calls land
-// in the user's VirtualStore (a registry of its own here), where writes
-// "succeed" that HKEY_LOCAL_MACHINE would refuse.
-class VirtualizingRegistry : public RegistryApi {
- public:
-  explicit VirtualizingRegistry(FakePlatform& platform) : platform_(platform) {}
-
-  int32_t OpenKeyEx(RegHandle r, const std::string& p, uint32_t o, uint32_t a,
-                    RegHandle* k) override {
-    return Seen().OpenKeyEx(r, p, o, a, k);
-  }
-  int32_t CreateKeyEx(RegHandle r, const std::string& p, RegHandle* k, uint32_t* d) override {
-    return Seen().CreateKeyEx(r, p, k, d);
-  }
-  int32_t SetValueEx(RegHandle k, const std::string& n, uint32_t r, uint32_t t, const uint8_t* d,
-                     uint32_t s) override {
-    return Seen().SetValueEx(k, n, r, t, d, s);
-  }
-  int32_t CloseKey(RegHandle k) override { return Seen().CloseKey(k); }
-  int32_t OpenKey(RegHandle r, const std::string& p, RegHandle* k) override {
-    return Seen().OpenKey(r, p, k);
-  }
-  int32_t QueryValueEx(RegHandle k, const std::string& n, uint32_t* r, uint32_t* t, uint8_t* d,
-                       uint32_t* s) override {
-    return Seen().QueryValueEx(k, n, r, t, d, s);
-  }
-  int32_t DeleteKey(RegHandle r, const std::string& p) override { return Seen().DeleteKey(r, p); }
-  int32_t QueryInfoKey(RegHandle k, uint32_t* s, uint32_t* v) override {
-    return Seen().QueryInfoKey(k, s, v);
-  }
-  int32_t FlushKey(RegHandle k) override { return Seen().FlushKey(k); }
-
-  FakeRegistry machine;
-  FakeRegistry virtual_store;
-
- private:
-  FakeRegistry& Seen() { return platform_.virtualization == true ? virtual_store : machine; }
-  FakePlatform& platform_;
-};
-
+// Windows Vista and later send the registry calls of a 32-bit program
+// without a manifest to the user's VirtualStore while its token has
+// virtualization on: there, writes that HKEY_LOCAL_MACHINE would refuse
+// "succeed". No call may be made while it is on.
 TEST_F(SetupRunTest, VirtualizationIsTurnedOffAtStartOrNothingIsWritten) {
   for (const bool sticks : {false, true}) {
-    FakePlatform platform;
-    platform.virtualization = true;
-    platform.virtualization_sticks = sticks;
-    VirtualizingRegistry virtualizing(platform);
-    virtualizing.machine.PutText(kCpuKey, "Identifier", "x86 Family 6");
-    virtualizing.machine.DenyWritesBelow("SOFTWARE");
-    RecordingScreen screen;
-    MdlODBC writers(virtualizing, platform);
-    frmPemrod standard_user(virtualizing, writers, screen, platform, toolkit, automation);
+    Machine m;
+    m.platform.virtualization = true;
+    m.platform.virtualization_sticks = sticks;
+    m.registry.DenyWritesBelow("SOFTWARE");
+    int virtualized_calls = 0;
+    m.registry.FailWhen([&](const Call&) {
+      virtualized_calls += m.platform.virtualization == true;
+      return 0;
+    });
 
-    EXPECT_EQ(standard_user.Run(), kExitSomeYearsNotRegistered) << sticks;
-    EXPECT_TRUE(virtualizing.virtual_store.calls().empty()) << sticks;
-    ASSERT_EQ(screen.Messages().size(), 1u) << sticks;
+    EXPECT_EQ(m.main.Run(), kExitSomeYearsNotRegistered) << sticks;
+    EXPECT_EQ(virtualized_calls, 0) << sticks;
+    ASSERT_EQ(m.screen.Messages().size(), 1u) << sticks;
     // Turned off: the writes fail visibly. Stuck: nothing is tried at all.
-    EXPECT_EQ(virtualizing.machine.calls().empty(), sticks);
-    EXPECT_NE(screen.Messages()[0].find(sticks ? "registry virtualization" : "2002, 2003, 2004"),
+    EXPECT_EQ(m.registry.calls().empty(), sticks);
+    EXPECT_NE(m.screen.Messages()[0].find(sticks ? "registry virtualization" : "2002, 2003, 2004"),
               std::string::npos);
-    EXPECT_NE(screen.Messages()[0].find("Run this setup again with administrator rights."),
+    EXPECT_NE(m.screen.Messages()[0].find("Run this setup again with administrator rights."),
               std::string::npos);
   }
 }
