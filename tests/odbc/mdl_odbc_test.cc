@@ -60,8 +60,9 @@ class MdlOdbcTest : public ::testing::Test {
 
   // The log as "op subject" lines, for checking the order of calls.
   std::vector<std::string> Trace() const {
-    static const char* const kNames[] = {"OpenKeyEx", "CreateKey",    "SetValueEx", "CloseKey",
-                                         "OpenKey",   "QueryValueEx", "DeleteKey"};
+    static const char* const kNames[] = {"OpenKeyEx", "CreateKey",    "SetValueEx",
+                                         "CloseKey",  "OpenKey",      "QueryValueEx",
+                                         "DeleteKey", "QueryInfoKey", "FlushKey"};
     std::vector<std::string> lines;
     for (const auto& call : reg_.calls()) {
       lines.push_back(std::string(kNames[static_cast<int>(call.op)]) +
