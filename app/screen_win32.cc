@@ -1,5 +1,6 @@
 #include "app/screen_win32.h"
 
+#include <array>
 #include <cmath>
 
 #include "app/label_colour.h"
@@ -15,7 +16,7 @@ constexpr char kProgressClass[] = "LevornSetupMessage";
 constexpr int kMdiClientId = 1;
 constexpr int kLabelId = 2;
 
-float TwipsPerPixel(int index) {
+float ScreenTwipsPerPixel(int index) {
   HDC screen = GetDC(nullptr);
   const int dots_per_inch = GetDeviceCaps(screen, index);
   ReleaseDC(nullptr, screen);
@@ -41,8 +42,8 @@ void RegisterClassOnce(HINSTANCE instance, const char* name, WNDPROC procedure, 
 
 Win32Screen::Win32Screen(HINSTANCE instance)
     : instance_(instance),
-      twips_per_pixel_x_(TwipsPerPixel(LOGPIXELSX)),
-      twips_per_pixel_y_(TwipsPerPixel(LOGPIXELSY)) {}
+      twips_per_pixel_x_(ScreenTwipsPerPixel(LOGPIXELSX)),
+      twips_per_pixel_y_(ScreenTwipsPerPixel(LOGPIXELSY)) {}
 
 Win32Screen::~Win32Screen() {
   for (auto& [id, window] : windows_) DestroyWindow(window);
@@ -164,44 +165,29 @@ void Win32Screen::Destroy(WindowId window) {
   if (window == WindowId::kProgress) label_ = nullptr;
 }
 
-RECT Win32Screen::OuterPixels(WindowId window) const {
-  RECT rect = {};
-  GetWindowRect(handle(window), &rect);
-  return rect;
+// The window's outer rectangle in pixels, in the order of Measure: left,
+// top, width, height.
+std::array<int, 4> Win32Screen::OuterPixels(WindowId window) const {
+  RECT r = {};
+  GetWindowRect(handle(window), &r);
+  return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+float Win32Screen::TwipsPerPixel(Measure measure) const {
+  const bool across = measure == Measure::kLeft || measure == Measure::kWidth;
+  return across ? twips_per_pixel_x_ : twips_per_pixel_y_;
 }
 
 float Win32Screen::Get(WindowId window, Measure measure) {
-  const RECT r = OuterPixels(window);
-  switch (measure) {
-    case Measure::kLeft:
-      return static_cast<float>(r.left) * twips_per_pixel_x_;
-    case Measure::kTop:
-      return static_cast<float>(r.top) * twips_per_pixel_y_;
-    case Measure::kWidth:
-      return static_cast<float>(r.right - r.left) * twips_per_pixel_x_;
-    case Measure::kHeight:
-      return static_cast<float>(r.bottom - r.top) * twips_per_pixel_y_;
-  }
-  return 0;
+  return static_cast<float>(OuterPixels(window)[static_cast<size_t>(measure)]) *
+         TwipsPerPixel(measure);
 }
 
 void Win32Screen::Set(WindowId window, Measure measure, float twips) {
-  RECT r = OuterPixels(window);
-  switch (measure) {
-    case Measure::kLeft:
-      OffsetRect(&r, ToPixelsX(twips) - r.left, 0);
-      break;
-    case Measure::kTop:
-      OffsetRect(&r, 0, ToPixelsY(twips) - r.top);
-      break;
-    case Measure::kWidth:
-      r.right = r.left + ToPixelsX(twips);
-      break;
-    case Measure::kHeight:
-      r.bottom = r.top + ToPixelsY(twips);
-      break;
-  }
-  SetWindowPos(handle(window), nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+  std::array<int, 4> place = OuterPixels(window);
+  place[static_cast<size_t>(measure)] =
+      static_cast<int>(std::lround(twips / TwipsPerPixel(measure)));
+  SetWindowPos(handle(window), nullptr, place[0], place[1], place[2], place[3],
                SWP_NOZORDER | SWP_NOACTIVATE);
 }
 

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <array>
 #include <map>
 
 #include "app/screen.h"
@@ -38,7 +39,8 @@ class Win32Screen : public ScreenApi {
                       float top, float width, float height);
   HWND CreateMainWindow();
   HWND CreateProgressWindow();
-  RECT OuterPixels(WindowId window) const;
+  std::array<int, 4> OuterPixels(WindowId window) const;
+  float TwipsPerPixel(Measure measure) const;
   int ToPixelsX(float twips) const;
   int ToPixelsY(float twips) const;
 
