@@ -3,25 +3,21 @@
 #include <limits>
 #include <new>
 #include <stdexcept>
+#include <utility>
 
 namespace levorn {
 
 Text DefaultDescription(ErrorNumber number) {
-  switch (number) {
-    case ErrorNumber::kOverflow:
-      return L"Overflow";
-    case ErrorNumber::kOutOfMemory:
-      return L"Out of memory";
-    case ErrorNumber::kFileNotFound:
-      return L"File not found";
-    case ErrorNumber::kCannotCreateObject:
-      return L"ActiveX component can't create object";
-    case ErrorNumber::kEntryPointNotFound:
-      return L"Can't find DLL entry point";
-    case ErrorNumber::kAutomationError:
-      return L"Automation error";
-    case ErrorNumber::kInternalError:
-      return L"Internal error";
+  static constexpr std::pair<ErrorNumber, const wchar_t*> kDescriptions[] = {
+      {ErrorNumber::kOverflow, L"Overflow"},
+      {ErrorNumber::kOutOfMemory, L"Out of memory"},
+      {ErrorNumber::kFileNotFound, L"File not found"},
+      {ErrorNumber::kCannotCreateObject, L"ActiveX component can't create object"},
+      {ErrorNumber::kEntryPointNotFound, L"Can't find DLL entry point"},
+      {ErrorNumber::kAutomationError, L"Automation error"},
+      {ErrorNumber::kInternalError, L"Internal error"}};
+  for (const auto& [known, description] : kDescriptions) {
+    if (known == number) return description;
   }
   return L"Application-defined or object-defined error";
 }

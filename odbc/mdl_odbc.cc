@@ -23,30 +23,28 @@ std::string DataSourcesRoot(RegistryView view) {
                                        : "SOFTWARE\\WOW6432node\\ODBC\\ODBC.INI";
 }
 
+// The short names of the Windows versions, by platform, major and minor
+// version; -1 matches any.
+struct NamedVersion {
+  int64_t platform, major, minor;
+  const wchar_t* name;
+};
+constexpr NamedVersion kVersionNames[] = {
+    {0, -1, -1, L"Win32s"}, {1, -1, 0, L"Win95"},  {1, -1, 10, L"Win98"}, {2, 3, -1, L"WinNT361"},
+    {2, 4, -1, L"WinNT4"},  {2, 5, 0, L"Win2000"}, {2, 5, 1, L"WinXP"},   {2, 5, 2, L"Win2003"},
+    {2, 6, -1, L"Vista"},   {3, -1, -1, L"WinCE"}};
+
 Text VersionName(const OsVersionRecord& v) {
-  switch (v.dwPlatformId) {
-    case 0:
-      return L"Win32s";
-    case 1:
-      if (v.dwMinorVersion == 0) return L"Win95";
-      if (v.dwMinorVersion == 10) return L"Win98";
-      return L"";
-    case 2:
-      if (v.dwMajorVersion == 3) return L"WinNT361";
-      if (v.dwMajorVersion == 4) return L"WinNT4";
-      if (v.dwMajorVersion == 5) {
-        if (v.dwMinorVersion == 0) return L"Win2000";
-        if (v.dwMinorVersion == 1) return L"WinXP";
-        if (v.dwMinorVersion == 2) return L"Win2003";
-        return L"";
-      }
-      if (v.dwMajorVersion == 6) return L"Vista";
-      return L"";
-    case 3:
-      return L"WinCE";
-    default:
-      return L"Failed";
+  const auto matches = [](int64_t wanted, uint32_t actual) {
+    return wanted == -1 || wanted == actual;
+  };
+  for (const NamedVersion& known : kVersionNames) {
+    if (known.platform == v.dwPlatformId && matches(known.major, v.dwMajorVersion) &&
+        matches(known.minor, v.dwMinorVersion)) {
+      return known.name;
+    }
   }
+  return v.dwPlatformId > 3 ? L"Failed" : L"";
 }
 
 }  // namespace
