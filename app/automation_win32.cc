@@ -30,49 +30,37 @@ RuntimeError ErrorFrom(HRESULT result, EXCEPINFO& exception) {
   return RuntimeError(static_cast<int32_t>(result), description);
 }
 
-// Text arguments as IDispatch wants them: BSTRs, last argument first.
-class Arguments {
+// VARIANTs that are cleared on every way out.
+class Variants {
  public:
-  explicit Arguments(const std::vector<Text>& texts) : values_(texts.size()) {
-    for (size_t i = 0; i < texts.size(); ++i) {
-      VARIANTARG& value = values_[texts.size() - 1 - i];
-      VariantInit(&value);
-      value.vt = VT_BSTR;
-      value.bstrVal = SysAllocStringLen(texts[i].data(), static_cast<UINT>(texts[i].size()));
-    }
-    parameters_ = {values_.data(), nullptr, static_cast<UINT>(values_.size()), 0};
+  explicit Variants(size_t count) : values_(count) {
+    for (VARIANT& value : values_) VariantInit(&value);
   }
-  ~Arguments() {
-    for (VARIANTARG& value : values_) VariantClear(&value);
+  ~Variants() {
+    for (VARIANT& value : values_) VariantClear(&value);
   }
-  Arguments(const Arguments&) = delete;
-  Arguments& operator=(const Arguments&) = delete;
-  DISPPARAMS* get() { return &parameters_; }
+  Variants(const Variants&) = delete;
+  Variants& operator=(const Variants&) = delete;
+  VARIANT* get(size_t index = 0) { return &values_[index]; }
 
  private:
-  std::vector<VARIANTARG> values_;
-  DISPPARAMS parameters_;
-};
-
-// A VARIANT that is cleared on every way out.
-class Result {
- public:
-  Result() { VariantInit(&value_); }
-  ~Result() { VariantClear(&value_); }
-  Result(const Result&) = delete;
-  Result& operator=(const Result&) = delete;
-  VARIANT* get() { return &value_; }
-
- private:
-  VARIANT value_;
+  std::vector<VARIANT> values_;
 };
 
 HRESULT Invoke(IDispatch* object, DISPID member, const std::vector<Text>& arguments,
                VARIANT* result, EXCEPINFO* exception) {
-  Arguments parameters(arguments);
+  // Text arguments as IDispatch wants them: BSTRs, last argument first.
+  Variants values(arguments.size());
+  for (size_t i = 0; i < arguments.size(); ++i) {
+    VARIANT* value = values.get(arguments.size() - 1 - i);
+    value->vt = VT_BSTR;
+    value->bstrVal = SysAllocStringLen(arguments[i].data(), static_cast<UINT>(arguments[i].size()));
+  }
+  DISPPARAMS parameters = {arguments.empty() ? nullptr : values.get(), nullptr,
+                           static_cast<UINT>(arguments.size()), 0};
   UINT bad_argument = 0;
   return object->Invoke(member, IID_NULL, LOCALE_USER_DEFAULT,
-                        DISPATCH_METHOD | DISPATCH_PROPERTYGET, parameters.get(), result, exception,
+                        DISPATCH_METHOD | DISPATCH_PROPERTYGET, &parameters, result, exception,
                         &bad_argument);
 }
 
@@ -84,7 +72,7 @@ class DispatchObject : public AutomationObject {
   DispatchObject& operator=(const DispatchObject&) = delete;
 
   Text CallForText(const Text& member, const std::vector<Text>& arguments) override {
-    Result result;
+    Variants result(1);
     CallMember(member, arguments, result.get());
     if (FAILED(VariantChangeType(result.get(), result.get(), 0, VT_BSTR))) {
       throw RuntimeError(13, L"Type mismatch");
@@ -93,7 +81,7 @@ class DispatchObject : public AutomationObject {
   }
 
   void Call(const Text& member, const std::vector<Text>& arguments) override {
-    Result result;  // e.g. the Folder that CreateFolder returns: released unused
+    Variants result(1);  // e.g. the Folder that CreateFolder returns: released unused
     CallMember(member, arguments, result.get());
   }
 
@@ -117,7 +105,7 @@ class DispatchObject : public AutomationObject {
 
   HRESULT CallDefaultMember(DISPID id, const std::vector<Text>& arguments, VARIANT* result,
                             EXCEPINFO* exception) {
-    Result property;
+    Variants property(1);
     HRESULT hr = Invoke(object_, id, {}, property.get(), exception);
     if (FAILED(hr)) return hr;
     if (property.get()->vt != VT_DISPATCH || property.get()->pdispVal == nullptr) {

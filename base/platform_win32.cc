@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <memory>
 #include <string>
 
 #include "base/ansi.h"
@@ -14,22 +15,13 @@ static_assert(sizeof(OsVersionRecord) == sizeof(OSVERSIONINFOA));
 static_assert(offsetof(OsVersionRecord, dwPlatformId) == offsetof(OSVERSIONINFOA, dwPlatformId));
 static_assert(offsetof(OsVersionRecord, szCSDVersion) == offsetof(OSVERSIONINFOA, szCSDVersion));
 
-// The process token, opened for `access` and closed with the object.
-class OwnToken {
- public:
-  explicit OwnToken(DWORD access) {
-    if (!OpenProcessToken(GetCurrentProcess(), access, &token_)) token_ = nullptr;
-  }
-  ~OwnToken() {
-    if (token_ != nullptr) CloseHandle(token_);
-  }
-  OwnToken(const OwnToken&) = delete;
-  OwnToken& operator=(const OwnToken&) = delete;
-  HANDLE get() const { return token_; }
-
- private:
-  HANDLE token_ = nullptr;
-};
+// The process token, opened for `access` and closed with the pointer; null
+// when it cannot be opened.
+std::unique_ptr<void, BOOL(WINAPI*)(HANDLE)> OpenOwnToken(DWORD access) {
+  HANDLE token = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), access, &token)) token = nullptr;
+  return {token, CloseHandle};
+}
 
 }  // namespace
 
@@ -76,8 +68,8 @@ std::optional<bool> Win32Platform::WindowStationVisible() {
 }
 
 std::optional<bool> Win32Platform::RegistryVirtualization() {
-  OwnToken token(TOKEN_QUERY);
-  if (token.get() == nullptr) return std::nullopt;
+  const auto token = OpenOwnToken(TOKEN_QUERY);
+  if (token == nullptr) return std::nullopt;
   DWORD enabled = 0;
   DWORD size = 0;
   // Before Vista the class is unknown and the call fails.
@@ -89,8 +81,8 @@ std::optional<bool> Win32Platform::RegistryVirtualization() {
 }
 
 bool Win32Platform::DisableRegistryVirtualization() {
-  OwnToken token(TOKEN_ADJUST_DEFAULT);
-  if (token.get() == nullptr) return false;
+  const auto token = OpenOwnToken(TOKEN_ADJUST_DEFAULT);
+  if (token == nullptr) return false;
   DWORD disabled = 0;
   return SetTokenInformation(token.get(), TokenVirtualizationEnabled, &disabled, sizeof disabled) !=
          FALSE;
