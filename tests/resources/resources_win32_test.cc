@@ -78,28 +78,21 @@ TEST_F(Executable, IconIsOne32By32TwentyFourBitImageWithItsMask) {
   EXPECT_EQ(Languages(RT_ICON, MAKEINTRESOURCEA(30001)), std::vector<WORD>{0});
   const std::vector<uint8_t> image = Data(RT_ICON, MAKEINTRESOURCEA(30001), 0);
   ASSERT_EQ(image.size(), 3240u);
-  EXPECT_EQ(U32(&image[0]), 40u);   // header size
-  EXPECT_EQ(U32(&image[4]), 32u);   // width
-  EXPECT_EQ(U32(&image[8]), 64u);   // height: colour rows and mask rows
-  EXPECT_EQ(U16(&image[12]), 1u);   // planes
-  EXPECT_EQ(U16(&image[14]), 24u);  // bits per pixel
-  for (size_t field = 16; field < 40; ++field)
-    EXPECT_EQ(image[field], 0) << "header byte " << field;
+  // BITMAPINFOHEADER: its size, 32 wide, 64 high (colour rows and mask rows),
+  // one plane, 24 bits per pixel, and every other field 0.
+  std::vector<uint8_t> header(40, 0);
+  for (const auto& [offset, byte] : {std::pair{0, 40}, {4, 32}, {8, 64}, {12, 1}, {14, 24}}) {
+    header[offset] = static_cast<uint8_t>(byte);
+  }
+  EXPECT_EQ(std::vector<uint8_t>(image.begin(), image.begin() + 40), header);
 
   ASSERT_EQ(Ids(RT_GROUP_ICON), std::vector<uintptr_t>{1});
   EXPECT_EQ(Languages(RT_GROUP_ICON, MAKEINTRESOURCEA(1)), std::vector<WORD>{0});
-  const std::vector<uint8_t> group = Data(RT_GROUP_ICON, MAKEINTRESOURCEA(1), 0);
-  ASSERT_EQ(group.size(), 20u);
-  EXPECT_EQ(U16(&group[0]), 0u);
-  EXPECT_EQ(U16(&group[2]), 1u);      // an icon group
-  EXPECT_EQ(U16(&group[4]), 1u);      // one entry
-  EXPECT_EQ(group[6], 32);            // width
-  EXPECT_EQ(group[7], 32);            // height
-  EXPECT_EQ(group[8], 0);             // colour count
-  EXPECT_EQ(U16(&group[10]), 1u);     // planes
-  EXPECT_EQ(U16(&group[12]), 24u);    // bits per pixel
-  EXPECT_EQ(U32(&group[14]), 3240u);  // bytes
-  EXPECT_EQ(U16(&group[18]), 30001u);
+  // An icon group of one entry: 32 by 32, no colour count, one plane, 24
+  // bits per pixel, 3,240 bytes, icon 30001.
+  EXPECT_EQ(Data(RT_GROUP_ICON, MAKEINTRESOURCEA(1), 0),
+            (std::vector<uint8_t>{0, 0, 1,  0, 1,    0,    32, 32, 0,    0,
+                                  1, 0, 24, 0, 0xA8, 0x0C, 0,  0,  0x31, 0x75}));
 }
 
 // One node of a version block: key, value bytes and children.
@@ -148,19 +141,13 @@ TEST_F(Executable, VersionBlockHoldsExactlyTheFixedPartTranslationAndSixStrings)
 
   EXPECT_EQ(root.key, "VS_VERSION_INFO");
   ASSERT_EQ(root.value.size(), 52u);
-  const uint8_t* fixed = root.value.data();
-  EXPECT_EQ(U32(fixed + 0), 0xFEEF04BDu);
-  EXPECT_EQ(U32(fixed + 8), 0x00010000u);   // file version 1.0
-  EXPECT_EQ(U32(fixed + 12), 0u);           // .0.0
-  EXPECT_EQ(U32(fixed + 16), 0x00010000u);  // product version 1.0
-  EXPECT_EQ(U32(fixed + 20), 0u);           // .0.0
-  EXPECT_EQ(U32(fixed + 24), 0u);           // flags mask
-  EXPECT_EQ(U32(fixed + 28), 0u);           // flags
-  EXPECT_EQ(U32(fixed + 32), 4u);           // VOS__WINDOWS32
-  EXPECT_EQ(U32(fixed + 36), 1u);           // VFT_APP
-  EXPECT_EQ(U32(fixed + 40), 0u);           // subtype
-  EXPECT_EQ(U32(fixed + 44), 0u);           // date
-  EXPECT_EQ(U32(fixed + 48), 0u);
+  // VS_FIXEDFILEINFO: signature, structure version, file and product
+  // version 1.0.0.0, no flags, VOS__WINDOWS32, VFT_APP, no subtype, no date.
+  std::vector<uint32_t> fixed;
+  for (size_t offset = 0; offset < 52; offset += 4) fixed.push_back(U32(&root.value[offset]));
+  fixed[1] = 0;  // the structure version is the resource compiler's
+  EXPECT_EQ(fixed, (std::vector<uint32_t>{0xFEEF04BD, 0, 0x00010000, 0, 0x00010000, 0, 0, 0, 4, 1,
+                                          0, 0, 0}));
 
   ASSERT_EQ(root.children.size(), 2u);
   const VersionNode& var = root.children[0];
