@@ -1,6 +1,7 @@
 #ifndef LEVORN_REGISTRY_REGISTRY_API_H_
 #define LEVORN_REGISTRY_REGISTRY_API_H_
 
+#include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <string>
@@ -62,12 +63,13 @@ class RegistryApi {
 // gives the same key everywhere. Elsewhere the path is left exactly as given.
 inline std::string PathInOwnView(const std::string& path, bool runs_under_wow64) {
   static constexpr std::string_view kNode = "SOFTWARE\\Wow6432Node";
-  if (!runs_under_wow64 || path.size() < kNode.size()) return path;
-  for (size_t i = 0; i < kNode.size(); ++i) {
-    if (std::toupper(static_cast<unsigned char>(path[i])) !=
-        std::toupper(static_cast<unsigned char>(kNode[i]))) {
-      return path;
-    }
+  const auto same_letter = [](char a, char b) {
+    return std::toupper(static_cast<unsigned char>(a)) ==
+           std::toupper(static_cast<unsigned char>(b));
+  };
+  if (!runs_under_wow64 || path.size() < kNode.size() ||
+      !std::equal(kNode.begin(), kNode.end(), path.begin(), same_letter)) {
+    return path;
   }
   if (path.size() == kNode.size()) return "SOFTWARE";
   if (path[kNode.size()] != '\\') return path;
