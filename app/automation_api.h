@@ -29,6 +29,9 @@ class AutomationApi {
   virtual std::unique_ptr<AutomationObject> CreateObject(const Text& prog_id) = 0;
 };
 
+// COM itself (Windows build only).
+std::unique_ptr<AutomationApi> CreateWin32Automation();
+
 }  // namespace levorn
 
 #endif  // LEVORN_APP_AUTOMATION_API_H_

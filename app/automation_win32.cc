@@ -1,7 +1,7 @@
 #include <windows.h>
 #include <oleauto.h>
 
-#include "app/automation_win32.h"
+#include "app/automation_api.h"
 #include "base/runtime_error.h"
 
 namespace levorn {
@@ -117,22 +117,37 @@ class DispatchObject : public AutomationObject {
   IDispatch* object_;
 };
 
+// COM itself: CoInitialize once on the thread that first creates an object
+// (the user-interface thread), CoUninitialize when this goes.
+class Win32Automation : public AutomationApi {
+ public:
+  Win32Automation() = default;
+  ~Win32Automation() override {
+    if (initialized_) CoUninitialize();
+  }
+  Win32Automation(const Win32Automation&) = delete;
+  Win32Automation& operator=(const Win32Automation&) = delete;
+
+  std::unique_ptr<AutomationObject> CreateObject(const Text& prog_id) override {
+    if (!initialized_) initialized_ = SUCCEEDED(CoInitialize(nullptr));
+    CLSID class_id = {};
+    IDispatch* object = nullptr;
+    if (FAILED(CLSIDFromProgID(prog_id.c_str(), &class_id)) ||
+        FAILED(CoCreateInstance(class_id, nullptr, CLSCTX_SERVER, IID_IDispatch,
+                                reinterpret_cast<void**>(&object)))) {
+      throw RuntimeError(ErrorNumber::kCannotCreateObject);
+    }
+    return std::make_unique<DispatchObject>(object);
+  }
+
+ private:
+  bool initialized_ = false;
+};
+
 }  // namespace
 
-Win32Automation::~Win32Automation() {
-  if (initialized_) CoUninitialize();
-}
-
-std::unique_ptr<AutomationObject> Win32Automation::CreateObject(const Text& prog_id) {
-  if (!initialized_) initialized_ = SUCCEEDED(CoInitialize(nullptr));
-  CLSID class_id = {};
-  IDispatch* object = nullptr;
-  if (FAILED(CLSIDFromProgID(prog_id.c_str(), &class_id)) ||
-      FAILED(CoCreateInstance(class_id, nullptr, CLSCTX_SERVER, IID_IDispatch,
-                              reinterpret_cast<void**>(&object)))) {
-    throw RuntimeError(ErrorNumber::kCannotCreateObject);
-  }
-  return std::make_unique<DispatchObject>(object);
+std::unique_ptr<AutomationApi> CreateWin32Automation() {
+  return std::make_unique<Win32Automation>();
 }
 
 }  // namespace levorn

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 
 #include "app/messages.h"
@@ -51,6 +52,9 @@ class ScreenApi {
   // A modal message box; returns the button pressed.
   virtual int32_t ShowMessage(const Text& prompt, const Text& title, uint32_t style) = 0;
 };
+
+// The screen itself (Windows build only): real windows and message boxes.
+std::unique_ptr<ScreenApi> CreateWin32Screen();
 
 // The screen of a window station nobody sees: nothing is drawn, and a
 // message box is answered OK at once. The windows keep their size and place,

@@ -1,10 +1,12 @@
-#include "app/screen_win32.h"
+#include <windows.h>
 
 #include <array>
 #include <cmath>
+#include <map>
 
 #include "app/label_colour.h"
 #include "app/layout.h"
+#include "app/screen.h"
 #include "base/ansi.h"
 #include "base/runtime_error.h"
 
@@ -38,33 +40,7 @@ void RegisterClassOnce(HINSTANCE instance, const char* name, WNDPROC procedure, 
   if (!RegisterClassExA(&window_class)) throw RuntimeError(ErrorNumber::kOutOfMemory);
 }
 
-}  // namespace
-
-Win32Screen::Win32Screen(HINSTANCE instance)
-    : instance_(instance),
-      twips_per_pixel_x_(ScreenTwipsPerPixel(LOGPIXELSX)),
-      twips_per_pixel_y_(ScreenTwipsPerPixel(LOGPIXELSY)) {}
-
-Win32Screen::~Win32Screen() {
-  for (auto& [id, window] : windows_) DestroyWindow(window);
-  if (label_font_ != nullptr) DeleteObject(label_font_);
-}
-
-int Win32Screen::ToPixelsX(float twips) const {
-  return static_cast<int>(std::lround(twips / twips_per_pixel_x_));
-}
-
-int Win32Screen::ToPixelsY(float twips) const {
-  return static_cast<int>(std::lround(twips / twips_per_pixel_y_));
-}
-
-HWND Win32Screen::handle(WindowId window) const {
-  auto it = windows_.find(window);
-  if (it == windows_.end()) throw RuntimeError(ErrorNumber::kAutomationError);
-  return it->second;
-}
-
-LRESULT CALLBACK Win32Screen::MainProc(HWND window, UINT message, WPARAM w, LPARAM l) {
+LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM w, LPARAM l) {
   // The frame keeps its MDI client, which DefFrameProc needs, in its own
   // user data.
   if (message == WM_CREATE) {
@@ -87,7 +63,7 @@ LRESULT CALLBACK Win32Screen::MainProc(HWND window, UINT message, WPARAM w, LPAR
   return DefFrameProcA(window, mdi_client, message, w, l);
 }
 
-LRESULT CALLBACK Win32Screen::ProgressProc(HWND window, UINT message, WPARAM w, LPARAM l) {
+LRESULT CALLBACK ProgressProc(HWND window, UINT message, WPARAM w, LPARAM l) {
   if (message == WM_CTLCOLORSTATIC && GetDlgCtrlID(reinterpret_cast<HWND>(l)) == kLabelId) {
     HDC dc = reinterpret_cast<HDC>(w);
     SetTextColor(dc,
@@ -99,102 +75,140 @@ LRESULT CALLBACK Win32Screen::ProgressProc(HWND window, UINT message, WPARAM w, 
   return DefWindowProcA(window, message, w, l);
 }
 
-// A top-level window whose client area has the design place and size.
-HWND Win32Screen::CreateTopLevel(const char* class_name, const char* caption, DWORD style,
-                                 float left, float top, float width, float height) {
-  RECT outer = {ToPixelsX(left), ToPixelsY(top), ToPixelsX(left) + ToPixelsX(width),
-                ToPixelsY(top) + ToPixelsY(height)};
-  AdjustWindowRectEx(&outer, style, FALSE, 0);
-  return CreateWindowExA(0, class_name, caption, style, outer.left, outer.top,
-                         outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
-                         instance_, nullptr);
-}
-
-HWND Win32Screen::CreateMainWindow() {
-  RegisterClassOnce(instance_, kMainClass, MainProc,
-                    LoadIconA(instance_, MAKEINTRESOURCEA(kApplicationIconGroup)),
-                    reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1));
-  return CreateTopLevel(kMainClass, kMainCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
-                        kMainClientLeft, kMainClientTop, kMainClientWidth, kMainClientHeight);
-}
-
-HWND Win32Screen::CreateProgressWindow() {
-  RegisterClassOnce(instance_, kProgressClass, ProgressProc, nullptr,
-                    reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
-  HWND window =
-      CreateTopLevel(kProgressClass, kProgressCaption, WS_OVERLAPPEDWINDOW, kProgressClientLeft,
-                     kProgressClientTop, kProgressClientWidth, kProgressClientHeight);
-  if (window == nullptr) return nullptr;
-
-  if (label_font_ == nullptr) {
-    HDC screen = GetDC(nullptr);
-    const int height = -MulDiv(kLabelFontPoints, GetDeviceCaps(screen, LOGPIXELSY), 72);
-    ReleaseDC(nullptr, screen);
-    label_font_ = CreateFontA(height, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                              OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                              DEFAULT_PITCH | FF_DONTCARE, kLabelFontFace);
+// The screen itself. The two windows as real Win32 windows: "Levorn Setup",
+// an MDI frame whose client area is an (always empty) MDI client, and
+// "Searching", an ordinary top-level window holding the label lblMessage.
+// Twips are converted at the screen's real pixels per inch; the program
+// declares no DPI awareness. Message boxes are MessageBoxA, owned by the
+// thread's active window so that they are modal to the application.
+class Win32Screen : public ScreenApi {
+ public:
+  Win32Screen() = default;
+  ~Win32Screen() override {
+    for (auto& [id, window] : windows_) DestroyWindow(window);
+    if (label_font_ != nullptr) DeleteObject(label_font_);
   }
-  label_ = CreateWindowExA(0, "STATIC", kLabelCaption, WS_CHILD | WS_VISIBLE | SS_LEFT,
-                           ToPixelsX(kLabelLeft), ToPixelsY(kLabelTop), ToPixelsX(kLabelWidth),
-                           ToPixelsY(kLabelHeight), window, reinterpret_cast<HMENU>(kLabelId),
+  Win32Screen(const Win32Screen&) = delete;
+  Win32Screen& operator=(const Win32Screen&) = delete;
+
+  void Create(WindowId window) override {
+    HWND created = window == WindowId::kMain ? CreateMainWindow() : CreateProgressWindow();
+    if (created == nullptr) throw RuntimeError(ErrorNumber::kOutOfMemory);
+    windows_[window] = created;
+  }
+
+  void Show(WindowId window) override { ShowWindow(handle(window), SW_SHOWNORMAL); }
+
+  void Refresh(WindowId window) override {
+    RedrawWindow(handle(window), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+  }
+
+  void Destroy(WindowId window) override {
+    DestroyWindow(handle(window));
+    windows_.erase(window);
+  }
+
+  float Get(WindowId window, Measure measure) override {
+    return static_cast<float>(OuterPixels(window)[static_cast<size_t>(measure)]) *
+           TwipsPerPixel(measure);
+  }
+
+  void Set(WindowId window, Measure measure, float twips) override {
+    std::array<int, 4> place = OuterPixels(window);
+    place[static_cast<size_t>(measure)] = ToPixels(twips, measure);
+    SetWindowPos(handle(window), nullptr, place[0], place[1], place[2], place[3],
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+
+  int32_t ShowMessage(const Text& prompt, const Text& title, uint32_t style) override {
+    const std::string ansi_prompt = ToAnsi(prompt);
+    const std::string ansi_title = ToAnsi(MessageBoxCaption(title));
+    return MessageBoxA(GetActiveWindow(), ansi_prompt.c_str(), ansi_title.c_str(), style);
+  }
+
+ private:
+  HWND handle(WindowId window) const {
+    auto it = windows_.find(window);
+    if (it == windows_.end()) throw RuntimeError(ErrorNumber::kAutomationError);
+    return it->second;
+  }
+
+  // The window's outer rectangle in pixels, in the order of Measure: left,
+  // top, width, height.
+  std::array<int, 4> OuterPixels(WindowId window) const {
+    RECT r = {};
+    GetWindowRect(handle(window), &r);
+    return {r.left, r.top, r.right - r.left, r.bottom - r.top};
+  }
+
+  float TwipsPerPixel(Measure measure) const {
+    const bool across = measure == Measure::kLeft || measure == Measure::kWidth;
+    return across ? twips_per_pixel_x_ : twips_per_pixel_y_;
+  }
+
+  int ToPixels(float twips, Measure measure) const {
+    return static_cast<int>(std::lround(twips / TwipsPerPixel(measure)));
+  }
+
+  // A top-level window whose client area has the design place and size.
+  HWND CreateTopLevel(const char* class_name, const char* caption, DWORD style, float left,
+                      float top, float width, float height) {
+    const int x = ToPixels(left, Measure::kLeft), y = ToPixels(top, Measure::kTop);
+    RECT outer = {x, y, x + ToPixels(width, Measure::kWidth),
+                  y + ToPixels(height, Measure::kHeight)};
+    AdjustWindowRectEx(&outer, style, FALSE, 0);
+    return CreateWindowExA(0, class_name, caption, style, outer.left, outer.top,
+                           outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr,
                            instance_, nullptr);
-  if (label_ == nullptr) {
-    DestroyWindow(window);
-    return nullptr;
   }
-  SendMessageA(label_, WM_SETFONT, reinterpret_cast<WPARAM>(label_font_), FALSE);
-  return window;
-}
 
-void Win32Screen::Create(WindowId window) {
-  HWND created = window == WindowId::kMain ? CreateMainWindow() : CreateProgressWindow();
-  if (created == nullptr) throw RuntimeError(ErrorNumber::kOutOfMemory);
-  windows_[window] = created;
-}
+  HWND CreateMainWindow() {
+    RegisterClassOnce(instance_, kMainClass, MainProc,
+                      LoadIconA(instance_, MAKEINTRESOURCEA(kApplicationIconGroup)),
+                      reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1));
+    return CreateTopLevel(kMainClass, kMainCaption, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                          kMainClientLeft, kMainClientTop, kMainClientWidth, kMainClientHeight);
+  }
 
-void Win32Screen::Show(WindowId window) { ShowWindow(handle(window), SW_SHOWNORMAL); }
+  HWND CreateProgressWindow() {
+    RegisterClassOnce(instance_, kProgressClass, ProgressProc, nullptr,
+                      reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+    HWND window =
+        CreateTopLevel(kProgressClass, kProgressCaption, WS_OVERLAPPEDWINDOW, kProgressClientLeft,
+                       kProgressClientTop, kProgressClientWidth, kProgressClientHeight);
+    if (window == nullptr) return nullptr;
 
-void Win32Screen::Refresh(WindowId window) {
-  RedrawWindow(handle(window), nullptr, nullptr,
-               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-}
+    if (label_font_ == nullptr) {
+      HDC screen = GetDC(nullptr);
+      const int height = -MulDiv(kLabelFontPoints, GetDeviceCaps(screen, LOGPIXELSY), 72);
+      ReleaseDC(nullptr, screen);
+      label_font_ = CreateFontA(height, 0, 0, 0, FW_BOLD, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                                OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                DEFAULT_PITCH | FF_DONTCARE, kLabelFontFace);
+    }
+    HWND label = CreateWindowExA(
+        0, "STATIC", kLabelCaption, WS_CHILD | WS_VISIBLE | SS_LEFT,
+        ToPixels(kLabelLeft, Measure::kLeft), ToPixels(kLabelTop, Measure::kTop),
+        ToPixels(kLabelWidth, Measure::kWidth), ToPixels(kLabelHeight, Measure::kHeight), window,
+        reinterpret_cast<HMENU>(kLabelId), instance_, nullptr);
+    if (label == nullptr) {
+      DestroyWindow(window);
+      return nullptr;
+    }
+    SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(label_font_), FALSE);
+    return window;
+  }
 
-void Win32Screen::Destroy(WindowId window) {
-  DestroyWindow(handle(window));
-  windows_.erase(window);
-  if (window == WindowId::kProgress) label_ = nullptr;
-}
+  const HINSTANCE instance_ = GetModuleHandleA(nullptr);
+  const float twips_per_pixel_x_ = ScreenTwipsPerPixel(LOGPIXELSX);
+  const float twips_per_pixel_y_ = ScreenTwipsPerPixel(LOGPIXELSY);
+  std::map<WindowId, HWND> windows_;
+  HFONT label_font_ = nullptr;
+};
 
-// The window's outer rectangle in pixels, in the order of Measure: left,
-// top, width, height.
-std::array<int, 4> Win32Screen::OuterPixels(WindowId window) const {
-  RECT r = {};
-  GetWindowRect(handle(window), &r);
-  return {r.left, r.top, r.right - r.left, r.bottom - r.top};
-}
+}  // namespace
 
-float Win32Screen::TwipsPerPixel(Measure measure) const {
-  const bool across = measure == Measure::kLeft || measure == Measure::kWidth;
-  return across ? twips_per_pixel_x_ : twips_per_pixel_y_;
-}
-
-float Win32Screen::Get(WindowId window, Measure measure) {
-  return static_cast<float>(OuterPixels(window)[static_cast<size_t>(measure)]) *
-         TwipsPerPixel(measure);
-}
-
-void Win32Screen::Set(WindowId window, Measure measure, float twips) {
-  std::array<int, 4> place = OuterPixels(window);
-  place[static_cast<size_t>(measure)] =
-      static_cast<int>(std::lround(twips / TwipsPerPixel(measure)));
-  SetWindowPos(handle(window), nullptr, place[0], place[1], place[2], place[3],
-               SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-int32_t Win32Screen::ShowMessage(const Text& prompt, const Text& title, uint32_t style) {
-  const std::string ansi_prompt = ToAnsi(prompt);
-  const std::string ansi_title = ToAnsi(MessageBoxCaption(title));
-  return MessageBoxA(GetActiveWindow(), ansi_prompt.c_str(), ansi_title.c_str(), style);
-}
+std::unique_ptr<ScreenApi> CreateWin32Screen() { return std::make_unique<Win32Screen>(); }
 
 }  // namespace levorn

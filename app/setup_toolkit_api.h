@@ -2,6 +2,7 @@
 #define LEVORN_APP_SETUP_TOOLKIT_API_H_
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace levorn {
@@ -18,6 +19,15 @@ class SetupToolkitApi {
                                    int32_t private_flag, std::string& parent_folder) = 0;
   virtual int32_t fRemoveShellLink(std::string& folder_name, std::string& link_name) = 0;
 };
+
+// The real library (Windows build only), looked for by that file name in the
+// system directory, then in the program's own folder.
+std::unique_ptr<SetupToolkitApi> CreateWin32SetupToolkit(std::string library = "Vb6stkit.dll");
+
+// Confines the search for libraries loaded by name to the system directory,
+// for the whole process (Windows build only). The program calls it first
+// thing at start.
+void RestrictLibrarySearch();
 
 }  // namespace levorn
 

@@ -1,8 +1,9 @@
 #include <windows.h>
 
+#include <memory>
 #include <string>
 
-#include "app/setup_toolkit_win32.h"
+#include "app/setup_toolkit_api.h"
 #include "base/ansi.h"
 #include "base/runtime_error.h"
 
@@ -48,39 +49,56 @@ HMODULE LoadToolkit(const std::string& library) {
   return nullptr;
 }
 
+// The real library, loaded when an operation first needs it (never linked,
+// so the program starts without it), and called with the standard Windows
+// calling convention.
+class Win32SetupToolkit : public SetupToolkitApi {
+ public:
+  explicit Win32SetupToolkit(std::string library) : library_(std::move(library)) {}
+  ~Win32SetupToolkit() override {
+    if (module_ != nullptr) FreeLibrary(module_);
+  }
+  Win32SetupToolkit(const Win32SetupToolkit&) = delete;
+  Win32SetupToolkit& operator=(const Win32SetupToolkit&) = delete;
+
+  int32_t fCreateShellLink(std::string& folder_name, std::string& link_name, std::string& link_path,
+                           std::string& link_arguments, int32_t private_flag,
+                           std::string& parent_folder) override {
+    auto function = reinterpret_cast<CreateShellLinkFunction>(EntryPoint("fCreateShellLink"));
+    return function(folder_name.data(), link_name.data(), link_path.data(), link_arguments.data(),
+                    private_flag, parent_folder.data());
+  }
+
+  int32_t fRemoveShellLink(std::string& folder_name, std::string& link_name) override {
+    auto function = reinterpret_cast<RemoveShellLinkFunction>(EntryPoint("fRemoveShellLink"));
+    return function(folder_name.data(), link_name.data());
+  }
+
+ private:
+  void* EntryPoint(const char* name) {
+    if (module_ == nullptr) {
+      module_ = LoadToolkit(library_);
+      if (module_ == nullptr) {
+        throw RuntimeError(ErrorNumber::kFileNotFound, L"File not found: " + FromAnsi(library_));
+      }
+    }
+    FARPROC entry = GetProcAddress(module_, name);
+    if (entry == nullptr) {
+      throw RuntimeError(
+          ErrorNumber::kEntryPointNotFound,
+          L"Can't find DLL entry point " + FromAnsi(name) + L" in " + FromAnsi(library_));
+    }
+    return reinterpret_cast<void*>(entry);
+  }
+
+  std::string library_;
+  HMODULE module_ = nullptr;
+};
+
 }  // namespace
 
-Win32SetupToolkit::~Win32SetupToolkit() {
-  if (module_ != nullptr) FreeLibrary(static_cast<HMODULE>(module_));
-}
-
-void* Win32SetupToolkit::EntryPoint(const char* name) {
-  if (module_ == nullptr) {
-    module_ = LoadToolkit(library_);
-    if (module_ == nullptr) {
-      throw RuntimeError(ErrorNumber::kFileNotFound, L"File not found: " + FromAnsi(library_));
-    }
-  }
-  FARPROC entry = GetProcAddress(static_cast<HMODULE>(module_), name);
-  if (entry == nullptr) {
-    throw RuntimeError(
-        ErrorNumber::kEntryPointNotFound,
-        L"Can't find DLL entry point " + FromAnsi(name) + L" in " + FromAnsi(library_));
-  }
-  return reinterpret_cast<void*>(entry);
-}
-
-int32_t Win32SetupToolkit::fCreateShellLink(std::string& folder_name, std::string& link_name,
-                                            std::string& link_path, std::string& link_arguments,
-                                            int32_t private_flag, std::string& parent_folder) {
-  auto function = reinterpret_cast<CreateShellLinkFunction>(EntryPoint("fCreateShellLink"));
-  return function(folder_name.data(), link_name.data(), link_path.data(), link_arguments.data(),
-                  private_flag, parent_folder.data());
-}
-
-int32_t Win32SetupToolkit::fRemoveShellLink(std::string& folder_name, std::string& link_name) {
-  auto function = reinterpret_cast<RemoveShellLinkFunction>(EntryPoint("fRemoveShellLink"));
-  return function(folder_name.data(), link_name.data());
+std::unique_ptr<SetupToolkitApi> CreateWin32SetupToolkit(std::string library) {
+  return std::make_unique<Win32SetupToolkit>(std::move(library));
 }
 
 // Windows looks for a library that is not a known DLL in the program's own

@@ -2,6 +2,7 @@
 #define LEVORN_BASE_PLATFORM_API_H_
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 
 #include "base/text.h"
@@ -57,6 +58,9 @@ class PlatformApi {
   // an error, or information.
   virtual void LogEvent(bool error, const Text& text) = 0;
 };
+
+// The real platform (Windows build only).
+std::unique_ptr<PlatformApi> CreateWin32Platform();
 
 }  // namespace levorn
 

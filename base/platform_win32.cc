@@ -1,5 +1,3 @@
-#include "base/platform_win32.h"
-
 #include <windows.h>
 
 #include <cstddef>
@@ -7,6 +5,7 @@
 #include <string>
 
 #include "base/ansi.h"
+#include "base/platform_api.h"
 
 namespace levorn {
 namespace {
@@ -23,79 +22,85 @@ std::unique_ptr<void, BOOL(WINAPI*)(HANDLE)> OpenOwnToken(DWORD access) {
   return {token, CloseHandle};
 }
 
+// The real platform: kernel32, user32, advapi32 and the process token.
+class Win32Platform : public PlatformApi {
+ public:
+  int32_t CurrentYear() override {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    return now.wYear;
+  }
+
+  std::optional<bool> RunsUnderWow64() override {
+    using IsWow64ProcessFunction = BOOL(WINAPI*)(HANDLE, BOOL*);
+    // Looked up at run time, so that the program still starts where it is missing.
+    const auto is_wow64_process = reinterpret_cast<IsWow64ProcessFunction>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "IsWow64Process")));
+    BOOL wow64 = FALSE;
+    if (is_wow64_process == nullptr || !is_wow64_process(GetCurrentProcess(), &wow64)) {
+      return std::nullopt;
+    }
+    return wow64 != FALSE;
+  }
+
+  bool GetVersionExA(OsVersionRecord& record) override {
+    // Same layout, so the record goes to the platform as it is.
+    return ::GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&record)) != FALSE;
+  }
+
+  uint32_t GetSystemDirectoryA(char* buffer, uint32_t size) override {
+    return ::GetSystemDirectoryA(buffer, size);
+  }
+
+  uint32_t GetWindowsDirectoryA(char* buffer, uint32_t size) override {
+    return ::GetWindowsDirectoryA(buffer, size);
+  }
+
+  std::optional<bool> WindowStationVisible() override {
+    HWINSTA station = GetProcessWindowStation();
+    if (station == nullptr) return std::nullopt;
+    USEROBJECTFLAGS flags = {};
+    DWORD needed = 0;
+    if (!GetUserObjectInformationA(station, UOI_FLAGS, &flags, sizeof flags, &needed)) {
+      return std::nullopt;
+    }
+    return (flags.dwFlags & WSF_VISIBLE) != 0;
+  }
+
+  std::optional<bool> RegistryVirtualization() override {
+    const auto token = OpenOwnToken(TOKEN_QUERY);
+    if (token == nullptr) return std::nullopt;
+    DWORD enabled = 0;
+    DWORD size = 0;
+    // Before Vista the class is unknown and the call fails.
+    if (!GetTokenInformation(token.get(), TokenVirtualizationEnabled, &enabled, sizeof enabled,
+                             &size)) {
+      return std::nullopt;
+    }
+    return enabled != 0;
+  }
+
+  bool DisableRegistryVirtualization() override {
+    const auto token = OpenOwnToken(TOKEN_ADJUST_DEFAULT);
+    if (token == nullptr) return false;
+    DWORD disabled = 0;
+    return SetTokenInformation(token.get(), TokenVirtualizationEnabled, &disabled,
+                               sizeof disabled) != FALSE;
+  }
+
+  void LogEvent(bool error, const Text& text) override {
+    const HANDLE source = RegisterEventSourceA(nullptr, "LevornSetup");
+    if (source == nullptr) return;
+    const std::string ansi = ToAnsi(text);
+    const char* strings[] = {ansi.c_str()};
+    ReportEventA(source, error ? EVENTLOG_ERROR_TYPE : EVENTLOG_INFORMATION_TYPE, 0, 0, nullptr, 1,
+                 0, strings, nullptr);
+    DeregisterEventSource(source);
+  }
+};
+
 }  // namespace
 
-int32_t Win32Platform::CurrentYear() {
-  SYSTEMTIME now;
-  GetLocalTime(&now);
-  return now.wYear;
-}
-
-std::optional<bool> Win32Platform::RunsUnderWow64() {
-  using IsWow64ProcessFunction = BOOL(WINAPI*)(HANDLE, BOOL*);
-  // Looked up at run time, so that the program still starts where it is missing.
-  const auto is_wow64_process = reinterpret_cast<IsWow64ProcessFunction>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "IsWow64Process")));
-  BOOL wow64 = FALSE;
-  if (is_wow64_process == nullptr || !is_wow64_process(GetCurrentProcess(), &wow64)) {
-    return std::nullopt;
-  }
-  return wow64 != FALSE;
-}
-
-bool Win32Platform::GetVersionExA(OsVersionRecord& record) {
-  // Same layout, so the record goes to the platform as it is.
-  return ::GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&record)) != FALSE;
-}
-
-uint32_t Win32Platform::GetSystemDirectoryA(char* buffer, uint32_t size) {
-  return ::GetSystemDirectoryA(buffer, size);
-}
-
-uint32_t Win32Platform::GetWindowsDirectoryA(char* buffer, uint32_t size) {
-  return ::GetWindowsDirectoryA(buffer, size);
-}
-
-std::optional<bool> Win32Platform::WindowStationVisible() {
-  HWINSTA station = GetProcessWindowStation();
-  if (station == nullptr) return std::nullopt;
-  USEROBJECTFLAGS flags = {};
-  DWORD needed = 0;
-  if (!GetUserObjectInformationA(station, UOI_FLAGS, &flags, sizeof flags, &needed)) {
-    return std::nullopt;
-  }
-  return (flags.dwFlags & WSF_VISIBLE) != 0;
-}
-
-std::optional<bool> Win32Platform::RegistryVirtualization() {
-  const auto token = OpenOwnToken(TOKEN_QUERY);
-  if (token == nullptr) return std::nullopt;
-  DWORD enabled = 0;
-  DWORD size = 0;
-  // Before Vista the class is unknown and the call fails.
-  if (!GetTokenInformation(token.get(), TokenVirtualizationEnabled, &enabled, sizeof enabled,
-                           &size)) {
-    return std::nullopt;
-  }
-  return enabled != 0;
-}
-
-bool Win32Platform::DisableRegistryVirtualization() {
-  const auto token = OpenOwnToken(TOKEN_ADJUST_DEFAULT);
-  if (token == nullptr) return false;
-  DWORD disabled = 0;
-  return SetTokenInformation(token.get(), TokenVirtualizationEnabled, &disabled, sizeof disabled) !=
-         FALSE;
-}
-
-void Win32Platform::LogEvent(bool error, const Text& text) {
-  const HANDLE source = RegisterEventSourceA(nullptr, "LevornSetup");
-  if (source == nullptr) return;
-  const std::string ansi = ToAnsi(text);
-  const char* strings[] = {ansi.c_str()};
-  ReportEventA(source, error ? EVENTLOG_ERROR_TYPE : EVENTLOG_INFORMATION_TYPE, 0, 0, nullptr, 1, 0,
-               strings, nullptr);
-  DeregisterEventSource(source);
-}
+std::unique_ptr<PlatformApi> CreateWin32Platform() { return std::make_unique<Win32Platform>(); }
 
 }  // namespace levorn

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -54,6 +55,10 @@ class RegistryApi {
   // RegFlushKey: writes the key's hive to disk before it returns.
   virtual int32_t FlushKey(RegHandle key) = 0;
 };
+
+// The real registry (Windows build only), from a process that runs under
+// WOW64 or not.
+std::unique_ptr<RegistryApi> CreateWin32Registry(bool runs_under_wow64);
 
 // The path that reaches, from this process, the key a path names under
 // HKEY_LOCAL_MACHINE. Under WOW64 a 32-bit process's HKLM\SOFTWARE already

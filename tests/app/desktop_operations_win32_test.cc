@@ -5,15 +5,16 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <memory>
 #include <string>
 
 #include <gtest/gtest.h>
 
-#include "app/automation_win32.h"
+#include "app/automation_api.h"
 #include "app/desktop_operations.h"
-#include "app/setup_toolkit_win32.h"
+#include "app/setup_toolkit_api.h"
 #include "base/ansi.h"
-#include "base/platform_win32.h"
+#include "base/platform_api.h"
 #include "tests/support/run_time_error.h"
 
 namespace levorn {
@@ -21,10 +22,10 @@ namespace {
 
 class DesktopOperationsWin32Test : public ::testing::Test {
  protected:
-  Win32SetupToolkit toolkit_;
-  Win32Automation automation_;
-  Win32Platform system_;
-  DesktopOperations main_{toolkit_, automation_, system_};
+  std::unique_ptr<SetupToolkitApi> toolkit_ = CreateWin32SetupToolkit();
+  std::unique_ptr<AutomationApi> automation_ = CreateWin32Automation();
+  std::unique_ptr<PlatformApi> system_ = CreateWin32Platform();
+  DesktopOperations main_{*toolkit_, *automation_, *system_};
 };
 
 TEST_F(DesktopOperationsWin32Test, GetWindowsDirIsThePrefixWindowsDirectory) {
@@ -64,10 +65,10 @@ TEST_F(DesktopOperationsWin32Test, WithoutTheToolkitLibraryShortcutsRaiseFileNot
 }
 
 TEST(SetupToolkitWin32Test, ALibraryWithoutTheEntryPointRaises453) {
-  Win32SetupToolkit toolkit("kernel32.dll");
+  const auto toolkit = CreateWin32SetupToolkit("kernel32.dll");
   std::string folder = "f", name = "n";
   try {
-    toolkit.fRemoveShellLink(folder, name);
+    toolkit->fRemoveShellLink(folder, name);
     FAIL() << "no error";
   } catch (const RuntimeError& error) {
     EXPECT_EQ(error.number(), 453);
@@ -85,10 +86,10 @@ TEST(SetupToolkitWin32Test, BesideTheProgramItIsFoundAndReceivesTheArgumentsAsAn
   beside = beside.substr(0, beside.find_last_of('\\') + 1) + "Vb6stkit.dll";
   ASSERT_TRUE(CopyFileA(LEVORN_TOOLKIT_STANDIN_DIR "\\Vb6stkit.dll", beside.c_str(), FALSE));
   {
-    Win32SetupToolkit toolkit;
-    Win32Automation automation;
-    Win32Platform system;
-    DesktopOperations main(toolkit, automation, system);
+    const auto toolkit = CreateWin32SetupToolkit();
+    const auto automation = CreateWin32Automation();
+    const auto system = CreateWin32Platform();
+    DesktopOperations main(*toolkit, *automation, *system);
     Text folder = L"Levorn caf\u00e9 \u4e2d", name = L"Levorn 2026",
          target = L"C:\\Halvex\\Levorn\\Levorn.exe";
     EXPECT_TRUE(main.CreateShortcut(folder, name, target).IsEmpty());

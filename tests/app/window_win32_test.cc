@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,7 +16,7 @@
 #include "app/frm_message.h"
 #include "app/label_colour.h"
 #include "app/layout.h"
-#include "app/screen_win32.h"
+#include "app/screen.h"
 
 namespace levorn {
 namespace {
@@ -95,7 +96,19 @@ class WindowsWin32Test : public ::testing::Test {
     ReleaseDC(nullptr, screen);
   }
 
-  Win32Screen windows_{GetModuleHandleA(nullptr)};
+  // The window of that class this thread made: the screen hands out none.
+  static HWND Made(const char* class_name) {
+    for (HWND window = FindWindowExA(nullptr, nullptr, class_name, nullptr); window != nullptr;
+         window = FindWindowExA(nullptr, window, class_name, nullptr)) {
+      if (GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId()) return window;
+    }
+    return nullptr;
+  }
+  static HWND Main() { return Made("LevornSetupMain"); }
+  static HWND Progress() { return Made("LevornSetupMessage"); }
+
+  std::unique_ptr<ScreenApi> owned_ = CreateWin32Screen();
+  ScreenApi& windows_ = *owned_;
 };
 
 bool HasScrollBars(HWND window) {
@@ -104,7 +117,7 @@ bool HasScrollBars(HWND window) {
 
 TEST_F(WindowsWin32Test, MainWindowIsAnEmptyMdiFrameWithItsCaptionSizeAndIcon) {
   windows_.Create(WindowId::kMain);
-  HWND main = windows_.handle(WindowId::kMain);
+  HWND main = Main();
   windows_.Show(WindowId::kMain);
   // The empty workspace shows no scroll bars from the moment it is shown,
   // without waiting for a message loop.
@@ -157,7 +170,7 @@ TEST_F(WindowsWin32Test, MainWindowIsAnEmptyMdiFrameWithItsCaptionSizeAndIcon) {
 
 TEST_F(WindowsWin32Test, ProgressWindowIsCreatedWithItsDesignClientSize) {
   windows_.Create(WindowId::kProgress);
-  HWND progress = windows_.handle(WindowId::kProgress);
+  HWND progress = Progress();
   RECT client = {};
   GetClientRect(progress, &client);
   EXPECT_EQ(client.right, 308);   // 4620 twips
@@ -174,7 +187,7 @@ TEST_F(WindowsWin32Test, ProgressWindowAfterLoadingMeasures316By165WithItsLabel)
   frmMessage progress_form(windows_);
   progress_form.Show();
   progress_form.Refresh();
-  HWND progress = windows_.handle(WindowId::kProgress);
+  HWND progress = Progress();
 
   EXPECT_EQ(WindowText(progress), "Searching");
   const LONG style = GetWindowLongA(progress, GWL_STYLE);
@@ -190,7 +203,7 @@ TEST_F(WindowsWin32Test, ProgressWindowAfterLoadingMeasures316By165WithItsLabel)
   EXPECT_EQ(outer.right - outer.left, 316);
   EXPECT_EQ(outer.bottom - outer.top, 165);
   RECT main_outer = {};
-  GetWindowRect(windows_.handle(WindowId::kMain), &main_outer);
+  GetWindowRect(Main(), &main_outer);
   // Half the difference in size, to the nearest pixel (halves away from 0).
   EXPECT_EQ(outer.left, std::lround(((main_outer.right - main_outer.left) - 316) / 2.0));
   EXPECT_EQ(outer.top, std::lround(((main_outer.bottom - main_outer.top) - 165) / 2.0));
@@ -239,7 +252,7 @@ TEST_F(WindowsWin32Test, AMainWindowSmallerThanTheProgressWindowPutsItAtNegative
   frmMessage progress_form(windows_);
   progress_form.Show();
   RECT outer = {};
-  GetWindowRect(windows_.handle(WindowId::kProgress), &outer);
+  GetWindowRect(Progress(), &outer);
   EXPECT_EQ(outer.left, -58);  // (3000 - 4740) / 2 = -870 twips
   EXPECT_EQ(outer.top, -43);   // (1200 - 2475) / 2 = -637.5 twips, -42.5 pixels
   EXPECT_EQ(windows_.Get(WindowId::kProgress, Measure::kLeft), -870.0f);

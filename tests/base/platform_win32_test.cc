@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "base/platform_win32.h"
+#include "base/platform_api.h"
 #include "odbc/mdl_odbc.h"
 #include "tests/support/registry_fake.h"
 
@@ -13,7 +13,8 @@ namespace levorn {
 namespace {
 
 TEST(PlatformWin32Test, WineAnswersEachQuestionTheProgramAsks) {
-  Win32Platform platform;
+  const auto real = CreateWin32Platform();
+  PlatformApi& platform = *real;
   const std::time_t now = std::time(nullptr);
   EXPECT_EQ(platform.CurrentYear(), std::localtime(&now)->tm_year + 1900);
   EXPECT_EQ(platform.RunsUnderWow64(),

@@ -14,8 +14,8 @@
 #ifdef _WIN32
 #include <windows.h>
 
-#include "base/platform_win32.h"
-#include "registry/registry_win32.h"
+#include "base/platform_api.h"
+#include "registry/registry_api.h"
 #endif
 
 namespace levorn {
@@ -48,10 +48,11 @@ class Win32UnderTest : public RegistryUnderTest {
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, scratch_.c_str());
   }
   ~Win32UnderTest() override { RegDeleteTreeA(HKEY_LOCAL_MACHINE, scratch_.c_str()); }
-  RegistryApi& api() override { return registry_; }
+  RegistryApi& api() override { return *registry_; }
 
  private:
-  Win32Registry registry_{Win32Platform().RunsUnderWow64().value_or(false)};
+  std::unique_ptr<RegistryApi> registry_ =
+      CreateWin32Registry(CreateWin32Platform()->RunsUnderWow64().value_or(false));
 };
 #endif
 
