@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "base/ansi.h"
+#include "base/text.h"
 
 namespace levorn {
 

@@ -4,7 +4,7 @@
 #include <new>
 
 #include "app/messages.h"
-#include "base/ansi.h"
+#include "base/text.h"
 #include "base/runtime_error.h"
 
 namespace levorn {

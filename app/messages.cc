@@ -3,7 +3,7 @@
 #include <cwchar>
 #include <string>
 
-#include "base/ansi.h"
+#include "base/text.h"
 
 namespace levorn {
 

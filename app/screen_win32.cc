@@ -4,10 +4,9 @@
 #include <cmath>
 #include <map>
 
-#include "app/label_colour.h"
 #include "app/layout.h"
 #include "app/screen.h"
-#include "base/ansi.h"
+#include "base/text.h"
 #include "base/runtime_error.h"
 
 namespace levorn {

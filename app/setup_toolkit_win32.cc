@@ -4,7 +4,7 @@
 #include <string>
 
 #include "app/setup_toolkit_api.h"
-#include "base/ansi.h"
+#include "base/text.h"
 #include "base/runtime_error.h"
 
 namespace levorn {

@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "base/ansi.h"
+#include "base/text.h"
 #include "base/platform_api.h"
 
 namespace levorn {

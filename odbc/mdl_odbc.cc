@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "base/ansi.h"
+#include "base/text.h"
 #include "odbc/year_write.h"
 #include "registry/scoped_key.h"
 

@@ -7,7 +7,7 @@
 
 #include "odbc/mdl_odbc.h"
 #include "registry/registry_api.h"
-#include "base/ansi.h"
+#include "base/text.h"
 #include "registry/scoped_key.h"
 
 namespace levorn {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "base/ansi.h"
+#include "base/text.h"
 #include "base/runtime_error.h"
 #include "registry/scoped_key.h"
 

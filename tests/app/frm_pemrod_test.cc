@@ -12,7 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "app/frm_pemrod.h"
-#include "base/ansi.h"
+#include "base/text.h"
 #include "base/runtime_error.h"
 #include "odbc/mdl_odbc.h"
 #include "tests/support/automation_fake.h"

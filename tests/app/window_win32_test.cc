@@ -14,7 +14,6 @@
 #include <gtest/gtest.h>
 
 #include "app/frm_message.h"
-#include "app/label_colour.h"
 #include "app/layout.h"
 #include "app/screen.h"
 

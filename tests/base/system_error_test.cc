@@ -3,7 +3,7 @@
 // common to both.
 #include <gtest/gtest.h>
 
-#include "base/ansi.h"
+#include "base/text.h"
 
 namespace levorn {
 namespace {

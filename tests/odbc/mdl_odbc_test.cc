@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "base/ansi.h"
+#include "base/text.h"
 #include "odbc/mdl_odbc.h"
 #include "tests/support/platform_fake.h"
 #include "tests/support/registry_fake.h"

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "base/runtime_error.h"
-#include "base/ansi.h"
+#include "base/text.h"
 #include "registry/bas_registry.h"
 #include "tests/support/registry_fake.h"
 

@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "base/ansi.h"
+#include "base/text.h"
 #include "tests/support/registry_fake.h"
 
 #ifdef _WIN32

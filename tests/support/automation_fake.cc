@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "base/ansi.h"
+#include "base/text.h"
 
 namespace levorn {
 namespace {

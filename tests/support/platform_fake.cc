@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "base/ansi.h"
+#include "base/text.h"
 
 namespace levorn {
 

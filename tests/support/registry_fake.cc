@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "base/ansi.h"
+#include "base/text.h"
 
 namespace levorn {
 namespace {

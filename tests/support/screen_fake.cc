@@ -3,7 +3,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "base/ansi.h"
+#include "base/text.h"
 
 namespace levorn {
 namespace {

@@ -1,6 +1,6 @@
 #include "tests/support/setup_toolkit_fake.h"
 
-#include "base/ansi.h"
+#include "base/text.h"
 #include "base/runtime_error.h"
 
 namespace levorn {

@@ -2,7 +2,7 @@
 // expectations hold for the Windows code page under Wine and for the host's.
 #include <gtest/gtest.h>
 
-#include "base/ansi.h"
+#include "base/text.h"
 
 namespace levorn {
 namespace {

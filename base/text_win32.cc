@@ -1,4 +1,4 @@
-#include "base/ansi.h"
+#include "base/text.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 // Windows-1252 for builds without the platform, so that host tests see the
 // same bytes a Western-European Windows would hand to the registry; and
 // Windows' wording for the error codes the tests meet.
-#include "base/ansi.h"
+#include "base/text.h"
 
 #include <array>
 #include <string>

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/label_colour.h"
+#include "app/layout.h"
 
 namespace levorn {
 namespace {
