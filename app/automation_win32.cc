@@ -121,12 +121,9 @@ class DispatchObject : public AutomationObject {
 // (the user-interface thread), CoUninitialize when this goes.
 class Win32Automation : public AutomationApi {
  public:
-  Win32Automation() = default;
   ~Win32Automation() override {
     if (initialized_) CoUninitialize();
   }
-  Win32Automation(const Win32Automation&) = delete;
-  Win32Automation& operator=(const Win32Automation&) = delete;
 
   std::unique_ptr<AutomationObject> CreateObject(const Text& prog_id) override {
     if (!initialized_) initialized_ = SUCCEEDED(CoInitialize(nullptr));

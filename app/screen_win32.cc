@@ -82,13 +82,10 @@ LRESULT CALLBACK ProgressProc(HWND window, UINT message, WPARAM w, LPARAM l) {
 // thread's active window so that they are modal to the application.
 class Win32Screen : public ScreenApi {
  public:
-  Win32Screen() = default;
   ~Win32Screen() override {
     for (auto& [id, window] : windows_) DestroyWindow(window);
     if (label_font_ != nullptr) DeleteObject(label_font_);
   }
-  Win32Screen(const Win32Screen&) = delete;
-  Win32Screen& operator=(const Win32Screen&) = delete;
 
   void Create(WindowId window) override {
     HWND created = window == WindowId::kMain ? CreateMainWindow() : CreateProgressWindow();

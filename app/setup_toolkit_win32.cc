@@ -58,8 +58,6 @@ class Win32SetupToolkit : public SetupToolkitApi {
   ~Win32SetupToolkit() override {
     if (module_ != nullptr) FreeLibrary(module_);
   }
-  Win32SetupToolkit(const Win32SetupToolkit&) = delete;
-  Win32SetupToolkit& operator=(const Win32SetupToolkit&) = delete;
 
   int32_t fCreateShellLink(std::string& folder_name, std::string& link_name, std::string& link_path,
                            std::string& link_arguments, int32_t private_flag,

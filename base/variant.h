@@ -19,16 +19,12 @@ class Variant {
 
   bool IsEmpty() const { return std::holds_alternative<std::monostate>(value_); }
   bool IsText() const { return std::holds_alternative<Text>(value_); }
-  bool IsInteger() const { return std::holds_alternative<int32_t>(value_); }
-
   const Text& AsText() const { return std::get<Text>(value_); }
-  int32_t AsInteger() const { return std::get<int32_t>(value_); }
 
   // The variant as text: a text unchanged, an integer in decimal, empty as "".
   Text ToText() const {
-    if (IsText()) return AsText();
-    if (IsInteger()) return std::to_wstring(AsInteger());
-    return Text();
+    if (const auto* number = std::get_if<int32_t>(&value_)) return std::to_wstring(*number);
+    return IsText() ? AsText() : Text();
   }
 
   bool operator==(const Variant&) const = default;
