@@ -95,16 +95,10 @@ class WindowsWin32Test : public ::testing::Test {
     ReleaseDC(nullptr, screen);
   }
 
-  // The window of that class this thread made: the screen hands out none.
-  static HWND Made(const char* class_name) {
-    for (HWND window = FindWindowExA(nullptr, nullptr, class_name, nullptr); window != nullptr;
-         window = FindWindowExA(nullptr, window, class_name, nullptr)) {
-      if (GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId()) return window;
-    }
-    return nullptr;
-  }
-  static HWND Main() { return Made("LevornSetupMain"); }
-  static HWND Progress() { return Made("LevornSetupMessage"); }
+  // The screen hands out no handles: its windows are found by their class,
+  // in this test's own prefix.
+  static HWND Main() { return FindWindowA("LevornSetupMain", nullptr); }
+  static HWND Progress() { return FindWindowA("LevornSetupMessage", nullptr); }
 
   std::unique_ptr<ScreenApi> owned_ = CreateWin32Screen();
   ScreenApi& windows_ = *owned_;
