@@ -4,8 +4,8 @@
 #include <new>
 
 #include "app/messages.h"
-#include "base/text.h"
 #include "base/runtime_error.h"
+#include "base/text.h"
 
 namespace levorn {
 namespace {

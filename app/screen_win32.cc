@@ -6,8 +6,8 @@
 
 #include "app/layout.h"
 #include "app/screen.h"
-#include "base/text.h"
 #include "base/runtime_error.h"
+#include "base/text.h"
 
 namespace levorn {
 namespace {

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "app/setup_toolkit_api.h"
-#include "base/text.h"
 #include "base/runtime_error.h"
+#include "base/text.h"
 
 namespace levorn {
 namespace {

@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 
-#include "base/text.h"
 #include "base/platform_api.h"
+#include "base/text.h"
 
 namespace levorn {
 namespace {

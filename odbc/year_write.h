@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "base/text.h"
 #include "odbc/mdl_odbc.h"
 #include "registry/registry_api.h"
-#include "base/text.h"
 #include "registry/scoped_key.h"
 
 namespace levorn {

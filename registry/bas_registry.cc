@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "base/text.h"
 #include "base/runtime_error.h"
+#include "base/text.h"
 #include "registry/scoped_key.h"
 
 namespace levorn {

@@ -13,8 +13,8 @@
 #include "app/automation_api.h"
 #include "app/desktop_operations.h"
 #include "app/setup_toolkit_api.h"
-#include "base/text.h"
 #include "base/platform_api.h"
+#include "base/text.h"
 #include "tests/support/run_time_error.h"
 
 namespace levorn {

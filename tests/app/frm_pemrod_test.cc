@@ -12,8 +12,8 @@
 #include <gtest/gtest.h>
 
 #include "app/frm_pemrod.h"
-#include "base/text.h"
 #include "base/runtime_error.h"
+#include "base/text.h"
 #include "odbc/mdl_odbc.h"
 #include "tests/support/automation_fake.h"
 #include "tests/support/platform_fake.h"

@@ -1,7 +1,7 @@
 #include "tests/support/setup_toolkit_fake.h"
 
-#include "base/text.h"
 #include "base/runtime_error.h"
+#include "base/text.h"
 
 namespace levorn {
 
