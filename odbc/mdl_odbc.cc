@@ -6,7 +6,6 @@
 
 #include "base/text.h"
 #include "odbc/year_write.h"
-#include "registry/scoped_key.h"
 
 namespace levorn {
 namespace {

@@ -8,7 +8,6 @@
 #include "base/text.h"
 #include "odbc/mdl_odbc.h"
 #include "registry/registry_api.h"
-#include "registry/scoped_key.h"
 
 namespace levorn {
 

@@ -4,7 +4,7 @@
 
 #include "base/runtime_error.h"
 #include "base/text.h"
-#include "registry/scoped_key.h"
+#include "registry/registry_api.h"
 
 namespace levorn {
 
