@@ -54,7 +54,7 @@ int frmPemrod::Run() {
     Load();
     return exit_code();
   } catch (const std::exception& error) {
-    screen_.ShowMessage(UnhandledErrorReport(AsRuntimeError(error)), L"", kMessageBoxOk);
+    screen_.ShowMessage(UnhandledErrorReport(AsRuntimeError(error)), L"");
     return kExitRunTimeError;
   }
 }
@@ -67,7 +67,7 @@ void frmPemrod::Load() {
 void frmPemrod::Form_Load() {
   screen_.Show(WindowId::kMain);
   RegisterYearDataSources();
-  screen_.ShowMessage(CompletionMessage(), kCompletionTitle, kMessageBoxOk);
+  screen_.ShowMessage(CompletionMessage(), kCompletionTitle);
   screen_.Destroy(WindowId::kMain);
 }
 
@@ -101,7 +101,7 @@ void frmPemrod::RegisterYears() {
       SkipOnRunTimeError([&] { NoteFailure(RunTimeErrorReason(*error)); });
     }
     // The increment after 32767 overflows and ends the loop.
-    if (SkipOnRunTimeError([this] { PassYear = CheckedIncrement(PassYear); })) break;
+    if (SkipOnRunTimeError([this] { PassYear = ToInt16(PassYear + 1); })) break;
   }
   // On disk before the user is told it is done.
   SkipOnRunTimeError([&] { data_sources_.FlushWrites(view); });
@@ -141,7 +141,7 @@ void frmPemrod::RegisterPassYear(RegistryView view) {
       return;
     case DsnOutcome::kNoDriverDirectory:
       // Told at once, for every year it happens to, before the loop goes on.
-      screen_.ShowMessage(kFailedToGetOsVersion, L"", kMessageBoxOk);
+      screen_.ShowMessage(kFailedToGetOsVersion, L"");
       NoteFailure(kFailedToGetOsVersion);
       return;
     case DsnOutcome::kNotRegistered:

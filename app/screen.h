@@ -21,9 +21,6 @@ enum class WindowId { kMain, kProgress };
 // screen positions.
 enum class Measure { kLeft, kTop, kWidth, kHeight };
 
-// MB_OK: an OK button only, no icon, modal to the application.
-inline constexpr uint32_t kMessageBoxOk = 0;
-
 // The caption a message box is shown with: an empty title shows the
 // application title instead.
 inline Text MessageBoxCaption(const Text& title) {
@@ -49,8 +46,9 @@ class ScreenApi {
   // Moving keeps the size; sizing keeps the top-left corner.
   virtual void Set(WindowId window, Measure measure, float twips) = 0;
 
-  // A modal message box; returns the button pressed.
-  virtual int32_t ShowMessage(const Text& prompt, const Text& title, uint32_t style) = 0;
+  // A message box with an OK button only and no icon, modal to the
+  // application; returns the button pressed.
+  virtual int32_t ShowMessage(const Text& prompt, const Text& title) = 0;
 };
 
 // The screen itself (Windows build only): real windows and message boxes.
@@ -74,7 +72,7 @@ class UnseenScreen : public ScreenApi {
   void Set(WindowId window, Measure measure, float twips) override {
     rects_[window][Index(measure)] = twips;
   }
-  int32_t ShowMessage(const Text& prompt, const Text&, uint32_t) override {
+  int32_t ShowMessage(const Text& prompt, const Text&) override {
     platform_.LogEvent(prompt != kSetupComplete, prompt);
     return 1;  // IDOK
   }

@@ -117,10 +117,10 @@ class Win32Screen : public ScreenApi {
                  SWP_NOZORDER | SWP_NOACTIVATE);
   }
 
-  int32_t ShowMessage(const Text& prompt, const Text& title, uint32_t style) override {
+  int32_t ShowMessage(const Text& prompt, const Text& title) override {
     const std::string ansi_prompt = ToAnsi(prompt);
     const std::string ansi_title = ToAnsi(MessageBoxCaption(title));
-    return MessageBoxA(GetActiveWindow(), ansi_prompt.c_str(), ansi_title.c_str(), style);
+    return MessageBoxA(GetActiveWindow(), ansi_prompt.c_str(), ansi_title.c_str(), MB_OK);
   }
 
  private:

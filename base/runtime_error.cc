@@ -46,6 +46,4 @@ int16_t ToInt16(int64_t value) {
   return static_cast<int16_t>(value);
 }
 
-int16_t CheckedIncrement(int16_t value) { return ToInt16(int64_t{value} + 1); }
-
 }  // namespace levorn

@@ -45,10 +45,9 @@ Text DefaultDescription(ErrorNumber number);
 // anything else as an internal error.
 RuntimeError AsRuntimeError(const std::exception& error);
 
-// Signed 16-bit arithmetic as the program's counters need it: a result out of
-// range raises the overflow error instead of wrapping.
+// A number as the program's 16-bit counters hold it: one out of range
+// raises the overflow error instead of wrapping.
 int16_t ToInt16(int64_t value);
-int16_t CheckedIncrement(int16_t value);
 
 }  // namespace levorn
 

@@ -17,7 +17,6 @@ class Variant {
   explicit Variant(Text text) : value_(std::move(text)) {}
   explicit Variant(int32_t number) : value_(number) {}
 
-  bool IsEmpty() const { return std::holds_alternative<std::monostate>(value_); }
   bool IsText() const { return std::holds_alternative<Text>(value_); }
   const Text& AsText() const { return std::get<Text>(value_); }
 

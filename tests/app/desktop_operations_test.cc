@@ -27,7 +27,7 @@ TEST_F(DesktopOperationsTest, CreateShortcutPassesItsTextsThenTheFixedOnesInOrde
   Text folder = L"Levorn", name = L"Levorn 2026", target = L"C:\\Halvex\\Levorn\\Levorn.exe";
   for (int32_t library_result : {0, 1}) {
     toolkit_.result = library_result;
-    EXPECT_TRUE(main_.CreateShortcut(folder, name, target).IsEmpty());
+    EXPECT_EQ(main_.CreateShortcut(folder, name, target), Variant());
   }
   EXPECT_EQ(toolkit_.calls[0],
             "fCreateShellLink|Levorn|Levorn 2026|C:\\Halvex\\Levorn\\Levorn.exe||0|$(Programs)");
@@ -49,7 +49,7 @@ TEST_F(DesktopOperationsTest, CallerTextsComeBackAsTheLibraryLeftThemThroughTheC
   EXPECT_EQ(toolkit_.calls[0], "fCreateShellLink|Levorn ?|caf\xe9 ?|t||0|$(Programs)");
 
   toolkit_.rewrite_folder_name_to = "LEVORN";
-  EXPECT_TRUE(main_.RemoveShortcut(folder, name).IsEmpty());
+  EXPECT_EQ(main_.RemoveShortcut(folder, name), Variant());
   EXPECT_EQ(toolkit_.calls[1], "fRemoveShellLink|Levorn ?|caf\xe9 ?");
   EXPECT_EQ(folder, L"LEVORN");
 }

@@ -92,7 +92,7 @@ TEST(SetupToolkitWin32Test, BesideTheProgramItIsFoundAndReceivesTheArgumentsAsAn
     DesktopOperations main(*toolkit, *automation, *system);
     Text folder = L"Levorn caf\u00e9 \u4e2d", name = L"Levorn 2026",
          target = L"C:\\Halvex\\Levorn\\Levorn.exe";
-    EXPECT_TRUE(main.CreateShortcut(folder, name, target).IsEmpty());
+    EXPECT_EQ(main.CreateShortcut(folder, name, target), Variant());
 
     using LastCall = void(WINAPI*)(LPSTR, LONG);
     auto last_call = reinterpret_cast<LastCall>(reinterpret_cast<void*>(
@@ -107,7 +107,7 @@ TEST(SetupToolkitWin32Test, BesideTheProgramItIsFoundAndReceivesTheArgumentsAsAn
     EXPECT_EQ(folder, L"LEVORN CAF\u00e9 ?");
     EXPECT_EQ(name, L"Levorn 2026");
 
-    EXPECT_TRUE(main.RemoveShortcut(folder, name).IsEmpty());
+    EXPECT_EQ(main.RemoveShortcut(folder, name), Variant());
     last_call(received, sizeof received);
     EXPECT_STREQ(received, "fRemoveShellLink|LEVORN CAF\xe9 ?|Levorn 2026");
   }

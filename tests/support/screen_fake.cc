@@ -67,9 +67,8 @@ void RecordingScreen::Set(WindowId window, Measure measure, float twips) {
   Note(kNames[static_cast<int>(measure)], window, Number(twips));
 }
 
-int32_t RecordingScreen::ShowMessage(const Text& prompt, const Text& title, uint32_t style) {
-  log_.push_back("message " + ToAnsi(MessageBoxCaption(title)) + ": " + ToAnsi(prompt) +
-                 (style != kMessageBoxOk ? " (style " + std::to_string(style) + ")" : ""));
+int32_t RecordingScreen::ShowMessage(const Text& prompt, const Text& title) {
+  log_.push_back("message " + ToAnsi(MessageBoxCaption(title)) + ": " + ToAnsi(prompt));
   return 1;  // IDOK
 }
 

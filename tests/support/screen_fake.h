@@ -30,7 +30,7 @@ class RecordingScreen : public ScreenApi {
   float Get(WindowId window, Measure measure) override;
   void Set(WindowId window, Measure measure, float twips) override;
 
-  int32_t ShowMessage(const Text& prompt, const Text& title, uint32_t style) override;
+  int32_t ShowMessage(const Text& prompt, const Text& title) override;
 
   const std::vector<std::string>& log() const { return log_; }
   std::vector<std::string> Messages() const;  // the "message ..." lines only
