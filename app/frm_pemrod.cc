@@ -43,25 +43,24 @@ frmPemrod::frmPemrod(RegistryApi& registry, MdlODBC& data_sources, ScreenApi& sc
       progress_(screen) {}
 
 int frmPemrod::Run() {
-  // Turned off where it is on, so that a write the user may not make fails
-  // and is reported instead of landing in the VirtualStore. Where it stays
-  // on, nothing is written at all.
+  // Windows Vista and later virtualize the registry for a 32-bit program
+  // without a manifest that runs without elevation: a write under
+  // HKLM\SOFTWARE the user may not make "succeeds" into the user's own
+  // VirtualStore, where no ODBC driver manager looks. Turned off, such a
+  // write fails and is reported; where it stays on, nothing is written.
   if (platform_.RegistryVirtualization() == true) {
     virtualized_ =
         !platform_.DisableRegistryVirtualization() || platform_.RegistryVirtualization() == true;
   }
   try {
-    Load();
+    // The platform's start: the main window is created, then loaded.
+    screen_.Create(WindowId::kMain);
+    Form_Load();
     return exit_code();
   } catch (const std::exception& error) {
     screen_.ShowMessage(UnhandledErrorReport(AsRuntimeError(error)), L"");
     return kExitRunTimeError;
   }
-}
-
-void frmPemrod::Load() {
-  screen_.Create(WindowId::kMain);
-  Form_Load();
 }
 
 void frmPemrod::Form_Load() {

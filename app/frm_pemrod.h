@@ -32,8 +32,7 @@ inline constexpr int16_t kFirstYear = 2002;
 
 // The main window "Levorn Setup", the program's start-up window. Loading it
 // runs the whole setup: show it, register every year's data source, tell
-// the user, unload. It also carries the shortcut and desktop-folder
-// operations, which nothing in a run calls.
+// the user, unload. It also carries the desktop operations.
 class frmPemrod : public DesktopOperations {
  public:
   frmPemrod(RegistryApi& registry, MdlODBC& data_sources, ScreenApi& screen, PlatformApi& platform,
@@ -45,22 +44,16 @@ class frmPemrod : public DesktopOperations {
   // program. Returns the process exit code.
   int Run();
 
-  // Creates the window and runs its load handler, as the program does at
-  // start. A run-time error outside the setup pass's own handling passes on.
-  void Load();
-
   // The setup pass: one data source per year from 2002 through the current
   // year, in the registry view this machine's 32-bit programs read.
   void RegisterYearDataSources();
-
-  // How the run ended, for the process exit code.
-  ExitCode exit_code() const;
 
   Text ProcessorId;
   int16_t PassYear = 0;
 
  private:
   void Form_Load();
+  ExitCode exit_code() const;
   void RegisterYears();
   void ReadProcessorId();
   RegistryView ChooseView() const;

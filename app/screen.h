@@ -85,8 +85,9 @@ class UnseenScreen : public ScreenApi {
 };
 
 // The screen a run shows itself on: the screen itself, unless the process's
-// window station is known not to be visible. Then nobody could see the
-// windows or answer a message, and the run must not wait for it.
+// window station is known not to be visible, as when a deployment tool runs
+// it as the local system. Nobody could see the windows there, and a message
+// box there is never answered: the run must not wait for it.
 inline ScreenApi& ScreenFor(std::optional<bool> station_visible, ScreenApi& screen,
                             ScreenApi& unseen) {
   return station_visible == false ? unseen : screen;

@@ -24,9 +24,8 @@ class SetupToolkitApi {
 // system directory, then in the program's own folder.
 std::unique_ptr<SetupToolkitApi> CreateWin32SetupToolkit(std::string library = "Vb6stkit.dll");
 
-// Confines the search for libraries loaded by name to the system directory,
-// for the whole process (Windows build only). The program calls it first
-// thing at start.
+// Confines the process's search for libraries loaded by name to the system
+// directory (Windows build only); called first thing at start.
 void RestrictLibrarySearch();
 
 }  // namespace levorn

@@ -38,9 +38,8 @@ std::string SystemFolder() {
   return std::string(path, length) + "\\";
 }
 
-// The toolkit where its callers install it: the system directory, then the
-// program's own folder. Only those two, by full path, since the program's
-// library search is confined to the system directory.
+// Only the two folders its callers install it in, by full path, since the
+// program's library search is confined to the system directory.
 HMODULE LoadToolkit(const std::string& library) {
   for (const std::string& folder : {SystemFolder(), FolderOf(nullptr)}) {
     if (folder.empty()) continue;

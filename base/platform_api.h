@@ -30,9 +30,8 @@ class PlatformApi {
 
   // The current local year, as its four (or more) digits read as a number.
   virtual int32_t CurrentYear() = 0;
-  // IsWow64Process for this process: a 32-bit program on 64-bit Windows.
-  // Nothing where it cannot say (the function missing before XP SP2, or
-  // failing).
+  // IsWow64Process: a 32-bit program on 64-bit Windows. Nothing where it
+  // cannot say (the function missing before XP SP2, or failing).
   virtual std::optional<bool> RunsUnderWow64() = 0;
   // GetVersionExA: fills the record; false when the call failed.
   virtual bool GetVersionExA(OsVersionRecord& record) = 0;
@@ -41,16 +40,11 @@ class PlatformApi {
   virtual uint32_t GetSystemDirectoryA(char* buffer, uint32_t size) = 0;
   virtual uint32_t GetWindowsDirectoryA(char* buffer, uint32_t size) = 0;
   // Whether the process's window station reaches a screen (WSF_VISIBLE);
-  // nothing when the platform cannot say. Deployment tools run programs as
-  // the local system in a window station that is not visible: a window
-  // shown there reaches no screen, and a message box there is never answered.
+  // nothing when the platform cannot say.
   virtual std::optional<bool> WindowStationVisible() = 0;
-  // Windows Vista and later virtualize the registry for a 32-bit program
-  // without a manifest that runs without elevation: its writes under
-  // HKLM\SOFTWARE that the user may not make "succeed" into that user's
-  // VirtualStore, where no other user and no ODBC driver manager looks.
-  // Whether that is on for this process; nothing where the platform does
-  // not know the question (Windows XP). Wine says off.
+  // Whether Windows Vista and later virtualize this process's registry
+  // writes (see frmPemrod::Run); nothing where the platform does not know
+  // the question (Windows XP). Wine says off.
   virtual std::optional<bool> RegistryVirtualization() = 0;
   // Turns it off for this process; false when the platform refused.
   virtual bool DisableRegistryVirtualization() = 0;

@@ -39,13 +39,9 @@ struct DsnResult {
 struct LayoutValue;  // one value of a data source's registry layout
 
 // Registers Microsoft Access ODBC system data sources under
-// HKEY_LOCAL_MACHINE. A data source that is there (its key and its list
-// entry), or a key that holds anyone else's data, is never touched; an
-// interrupted write of this program's own is finished; one that cannot be
-// written completely is not left half-written. Each writer
-// takes the data-source name, the database path and the description; the
-// texts come back as they read after their round trip through the ANSI
-// code page.
+// HKEY_LOCAL_MACHINE, with the outcomes above. Each writer takes the
+// data-source name, the database path and the description; the texts come
+// back as they read after their round trip through the ANSI code page.
 class MdlODBC {
  public:
   MdlODBC(RegistryApi& registry, PlatformApi& platform)

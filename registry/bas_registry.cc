@@ -11,8 +11,8 @@ namespace levorn {
 Variant basRegistry::ReadRegValue(RegHandle root, Text key_path, Text value_name) {
   const std::string ansi_path = ToAnsi(key_path);
   const std::string ansi_name = ToAnsi(value_name);
-  // Closed on every way out: an overflow passes to the caller, the key does
-  // not stay open.
+  // Closed on every way out, the failed open included (handle 0): an
+  // overflow passes to the caller, the key does not stay open.
   ScopedKey key(registry_);
   uint32_t value_type = 0;
   uint32_t data_size = 0;
@@ -31,7 +31,6 @@ Variant basRegistry::ReadRegValue(RegHandle root, Text key_path, Text value_name
     }
   }
 
-  // Closed on every path, the failed open included (handle 0).
   RegLastResult = key.Close();
   return result;
 }

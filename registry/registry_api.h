@@ -19,9 +19,8 @@ inline constexpr uint32_t kKeyAllAccess = 0xF003F;
 inline constexpr uint32_t kKeyRead = 0x20019;
 inline constexpr uint32_t kRegSz = 1;
 inline constexpr uint32_t kRegDword = 4;
-// RegCreateKeyExA's dispositions.
+// RegCreateKeyExA's disposition for a key it created.
 inline constexpr uint32_t kRegCreatedNewKey = 1;
-inline constexpr uint32_t kRegOpenedExistingKey = 2;
 
 // The registry operations the program uses, one to one with the advapi32
 // functions of the same names. Key paths and value names are ANSI bytes;
@@ -41,7 +40,6 @@ class RegistryApi {
   // RegSetValueExA: creates or replaces the named value with `size` bytes.
   virtual int32_t SetValueEx(RegHandle key, const std::string& name, uint32_t reserved,
                              uint32_t type, const uint8_t* data, uint32_t size) = 0;
-  // RegCloseKey.
   virtual int32_t CloseKey(RegHandle key) = 0;
   // RegOpenKeyA: opens an existing key.
   virtual int32_t OpenKey(RegHandle root, const std::string& path, RegHandle* key) = 0;

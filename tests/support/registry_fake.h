@@ -12,6 +12,10 @@
 
 namespace levorn {
 
+// Codes the registry gives that the program itself never acts on.
+inline constexpr int32_t kErrorMoreData = 234;
+inline constexpr uint32_t kRegOpenedExistingKey = 2;
+
 // An in-memory registry with the platform's semantics, for tests: names
 // compared without regard to case, parent chains created by CreateKey,
 // handles that close, data and byte counts stored exactly as given, and the

@@ -59,8 +59,6 @@ Text DescribeSystemError(int32_t code) {
       return L"Access is denied.";
     case kErrorInvalidHandle:
       return L"The handle is invalid.";
-    case kErrorMoreData:
-      return L"More data is available.";
   }
   return L"Error " + std::to_wstring(code) + L".";
 }
