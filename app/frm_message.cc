@@ -3,6 +3,7 @@
 #include <cfloat>
 #include <cmath>
 
+#include "app/layout.h"
 #include "base/runtime_error.h"
 
 namespace levorn {
@@ -28,8 +29,8 @@ void frmMessage::EnsureLoaded() {
 }
 
 void frmMessage::Form_Load() {
-  screen_.Set(WindowId::kProgress, Measure::kHeight, kHeight);
-  screen_.Set(WindowId::kProgress, Measure::kWidth, kWidth);
+  screen_.Set(WindowId::kProgress, Measure::kHeight, kProgressHeight);
+  screen_.Set(WindowId::kProgress, Measure::kWidth, kProgressWidth);
   // Half the difference in size: centred over the main window when that sits
   // at the screen's top-left corner. Sizes are read back, as the window
   // system may have adjusted them.

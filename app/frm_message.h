@@ -10,10 +10,6 @@ namespace levorn {
 // relative to the main window's size.
 class frmMessage {
  public:
-  // Outer size set at load, in twips.
-  static constexpr float kWidth = 4740;
-  static constexpr float kHeight = 2475;
-
   explicit frmMessage(ScreenApi& screen) : screen_(screen) {}
 
   void Show();     // modeless, no owner; loads the window first

@@ -24,6 +24,9 @@ inline constexpr float kProgressClientLeft = 60;
 inline constexpr float kProgressClientTop = 345;
 inline constexpr float kProgressClientWidth = 4620;
 inline constexpr float kProgressClientHeight = 2070;
+// Its outer size, which its load handler sets.
+inline constexpr float kProgressWidth = 4740;
+inline constexpr float kProgressHeight = 2475;
 
 // Its label, lblMessage, in the progress window's client area.
 inline constexpr char kLabelCaption[] = "   ***  Installing  ***   ***  Please Wait  ***";

@@ -29,9 +29,7 @@ Text DescribeSystemError(int32_t code) {
       FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                      static_cast<DWORD>(code), 0, buffer, sizeof buffer, nullptr);
   std::string text(buffer, length);
-  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) {
-    text.pop_back();
-  }
+  text.erase(text.find_last_not_of("\r\n ") + 1);
   if (text.empty()) return L"Error " + std::to_wstring(code) + L".";
   return FromAnsi(text);
 }
