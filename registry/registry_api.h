@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 
 namespace levorn {
 
@@ -60,7 +61,7 @@ class ScopedKey {
  public:
   explicit ScopedKey(RegistryApi& registry) : registry_(registry) {}
   ~ScopedKey() {
-    if (!closed_ && handle_ != 0) registry_.CloseKey(handle_);
+    if (handle_ != 0) registry_.CloseKey(handle_);
   }
   ScopedKey(const ScopedKey&) = delete;
   ScopedKey& operator=(const ScopedKey&) = delete;
@@ -70,15 +71,11 @@ class ScopedKey {
 
   // Closes it now and returns what RegCloseKey said. The call is made for
   // the null handle too, for callers that report its answer.
-  int32_t Close() {
-    closed_ = true;
-    return registry_.CloseKey(handle_);
-  }
+  int32_t Close() { return registry_.CloseKey(std::exchange(handle_, 0)); }
 
  private:
   RegistryApi& registry_;
   RegHandle handle_ = 0;
-  bool closed_ = false;
 };
 
 // The real registry (Windows build only), from a process that runs under
