@@ -65,12 +65,28 @@ class Executable : public ::testing::Test {
 };
 HMODULE Executable::module_ = nullptr;
 
-TEST_F(Executable, CarriesOnlyIconIconGroupAndVersionResourcesAndNoManifest) {
+TEST_F(Executable, CarriesOnlyIconIconGroupVersionAndManifestResources) {
   ASSERT_NE(module_, nullptr) << LEVORN_SETUP_EXE;
   std::vector<uintptr_t> types;
   EnumResourceTypesA(module_, CollectType, reinterpret_cast<LONG_PTR>(&types));
   std::sort(types.begin(), types.end());
-  EXPECT_EQ(types, (std::vector<uintptr_t>{3, 14, 16}));  // RT_ICON, RT_GROUP_ICON, RT_VERSION
+  // RT_ICON, RT_GROUP_ICON, RT_VERSION, RT_MANIFEST
+  EXPECT_EQ(types, (std::vector<uintptr_t>{3, 14, 16, 24}));
+}
+
+// The manifest is there only so that none planted beside the program is
+// obeyed: it names the program and declares nothing that changes how Windows
+// starts it or what it loads.
+TEST_F(Executable, ManifestNamesTheProgramAndDeclaresNothingElse) {
+  ASSERT_EQ(Ids(RT_MANIFEST), std::vector<uintptr_t>{1});  // the process's own manifest
+  const std::vector<uint8_t> bytes = Data(RT_MANIFEST, MAKEINTRESOURCEA(1), 0);
+  const std::string manifest(bytes.begin(), bytes.end());
+  EXPECT_NE(manifest.find("<assemblyIdentity"), std::string::npos) << manifest;
+  for (const char* declaration :
+       {"trustInfo", "requestedExecutionLevel", "dependency", "<file", "dpiAware", "compatibility",
+        "supportedOS", "activeCodePage", "longPathAware", "windowsSettings"}) {
+    EXPECT_EQ(manifest.find(declaration), std::string::npos) << declaration;
+  }
 }
 
 TEST_F(Executable, IconIsOne32By32TwentyFourBitImageWithItsMask) {
@@ -171,18 +187,22 @@ TEST_F(Executable, VersionBlockHoldsExactlyTheFixedPartTranslationAndSixStrings)
 }
 
 // The executable runs on a bare Windows install: a 32-bit GUI program that
-// imports nothing but Windows' own DLLs.
-TEST_F(Executable, IsA32BitGuiProgramImportingOnlyWindowsSystemDlls) {
+// imports nothing but Windows' own DLLs. It carries only what runs, and
+// nothing that differs between two builds of one commit.
+TEST_F(Executable, IsALeanReproducible32BitGuiProgramImportingOnlyWindowsSystemDlls) {
   std::ifstream file(LEVORN_SETUP_EXE, std::ios::binary);
   const std::vector<uint8_t> pe((std::istreambuf_iterator<char>(file)),
                                 std::istreambuf_iterator<char>());
   ASSERT_GT(pe.size(), 1024u);
+  EXPECT_LE(pe.size(), 400u * 1024);
   const uint32_t nt = U32(&pe[0x3C]);
   ASSERT_EQ(U32(&pe[nt]), 0x00004550u);  // "PE\0\0"
   EXPECT_EQ(U16(&pe[nt + 4]), 0x014Cu);  // i386
+  EXPECT_EQ(U32(&pe[nt + 8]), 0u);       // no link time
   const uint32_t optional = nt + 24;
-  EXPECT_EQ(U16(&pe[optional]), 0x010Bu);  // PE32
-  EXPECT_EQ(U16(&pe[optional + 68]), 2u);  // IMAGE_SUBSYSTEM_WINDOWS_GUI
+  EXPECT_EQ(U16(&pe[optional]), 0x010Bu);       // PE32
+  EXPECT_EQ(U16(&pe[optional + 68]), 2u);       // IMAGE_SUBSYSTEM_WINDOWS_GUI
+  EXPECT_EQ(U16(&pe[optional + 70]), 0x0140u);  // ASLR and DEP, nothing else
   const uint32_t import_rva = U32(&pe[optional + 96 + 8]);
   ASSERT_NE(import_rva, 0u);
 
@@ -198,6 +218,18 @@ TEST_F(Executable, IsA32BitGuiProgramImportingOnlyWindowsSystemDlls) {
     }
     return 0;
   };
+
+  // No debug section; a name longer than eight letters is "/" and its place
+  // in the COFF string table.
+  const uint32_t string_table = U32(&pe[nt + 12]) + U32(&pe[nt + 16]) * 18;
+  for (uint16_t i = 0; i < section_count; ++i) {
+    const char* name = reinterpret_cast<const char*>(&pe[sections + i * 40u]);
+    std::string section(name, strnlen(name, 8));
+    if (section[0] == '/') {
+      section = reinterpret_cast<const char*>(&pe[string_table + std::stoul(section.substr(1))]);
+    }
+    EXPECT_NE(section.rfind(".debug", 0), 0u) << section;
+  }
 
   std::vector<std::string> dlls;
   for (size_t entry = to_offset(import_rva); U32(&pe[entry + 12]) != 0; entry += 20) {
