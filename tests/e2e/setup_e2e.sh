@@ -16,8 +16,9 @@
 #     list entry now names the Access driver; nothing lands in the 64-bit
 #     view; exit 0. A third run, started from a folder where libraries named
 #     like system ones were planted (and Wine told to prefer them, as the
-#     Windows loader would), changes nothing and loads none of them; nor
-#     does a fourth there that finds no SetDefaultDllDirectories, as on XP.
+#     Windows loader would) beside a manifest that names one of them,
+#     changes nothing and loads none of them; nor does a fourth there that
+#     finds no SetDefaultDllDirectories, as on XP.
 #  3. With no processor identifier the data sources still land in the view
 #     the machine's 32-bit programs read.
 #  4. Started in a window station nobody sees, as a deployment tool starts
@@ -166,6 +167,15 @@ downloads="$prefix/drive_c/users/Public/Downloads"
 mkdir -p "$downloads"
 cp "$exe" "$downloads/LevornSetup.exe"
 for name in "${planted_names[@]}"; do cp "$planted" "$downloads/$name.dll"; done
+# A manifest beside a program without one of its own is obeyed, and its
+# <file> entries load those libraries from the program's folder.
+cat >"$downloads/LevornSetup.exe.manifest" <<'MANIFEST'
+<?xml version="1.0" encoding="UTF-8" standalone="yes"?>
+<assembly xmlns="urn:schemas-microsoft-com:asm.v1" manifestVersion="1.0">
+  <assemblyIdentity type="win32" name="Planted" version="1.0.0.0" processorArchitecture="x86"/>
+  <file name="uxtheme.dll"/>
+</assembly>
+MANIFEST
 overrides=$WINEDLLOVERRIDES
 export WINEDLLOVERRIDES="$overrides;$(IFS=,; echo "${planted_names[*]}")=n,b"
 run_beside_planted() {  # run_beside_planted <what the run is>
