@@ -50,6 +50,13 @@ build_preset() {
 ensure_prefix() {
   local prefix=$1 arch=${2:-win32}
   export WINEPREFIX=$prefix WINEARCH=$arch
+  # Wine runs a 32-bit Windows program in a 32-bit Linux process, in either
+  # prefix: a kernel without 32-bit support can build it, but not run it.
+  if ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
+    echo "this machine cannot run 32-bit Linux programs (a kernel with ia32_emulation" \
+      "off), so Wine cannot run LevornSetup.exe or the Windows tests here" >&2
+    return 1
+  fi
   if [[ ! -f "$prefix/.levorn-ready" ]]; then
     mkdir -p "$(dirname "$prefix")"
     (
