@@ -27,6 +27,7 @@ inline constexpr int32_t kErrorSuccess = 0;
 inline constexpr int32_t kErrorFileNotFound = 2;
 inline constexpr int32_t kErrorAccessDenied = 5;
 inline constexpr int32_t kErrorInvalidHandle = 6;
+inline constexpr int32_t kErrorMoreData = 234;  // the value is longer than the buffer
 
 // The system's own wording for a Win32 error code, one line, no trailing
 // line break ("Access is denied." on Windows). Never empty.

@@ -33,6 +33,14 @@ constexpr NamedVersion kVersionNames[] = {
     {2, 4, -1, L"WinNT4"},  {2, 5, 0, L"Win2000"}, {2, 5, 1, L"WinXP"},   {2, 5, 2, L"Win2003"},
     {2, 6, -1, L"Vista"},   {3, -1, -1, L"WinCE"}};
 
+// How a failed read tells whether a year is there and whose it is. Access
+// denied, and a value longer than ours, are answers: something is there that
+// this user may not see, or that is not ours. Any other failure (a passing
+// one such as 1450, "insufficient system resources") tells nothing.
+bool ReadAnswers(int32_t result) {
+  return result == kErrorAccessDenied || result == kErrorMoreData;
+}
+
 Text VersionName(const OsVersionRecord& v) {
   const auto matches = [](int64_t wanted, uint32_t actual) {
     return wanted == -1 || wanted == actual;
@@ -59,8 +67,10 @@ DsnResult MdlODBC::Register(RegistryView view, Text& name, Text& database_path, 
     return {DsnOutcome::kNotRegistered, presence};
   }
   // A key with its list entry is a data source: left as it is.
-  if (presence == kErrorSuccess && IsListed(list, ansi_name) != false) {
-    return {DsnOutcome::kAlreadyPresent};
+  if (presence == kErrorSuccess) {
+    const int32_t listed = ListEntryPresence(list, ansi_name);
+    if (listed == kErrorSuccess) return {DsnOutcome::kAlreadyPresent};
+    if (listed != kErrorFileNotFound) return {DsnOutcome::kNotRegistered, listed};
   }
 
   const std::optional<Text> directory = DriverDirectory(view);
@@ -75,8 +85,8 @@ DsnResult MdlODBC::Register(RegistryView view, Text& name, Text& database_path, 
   // A key without its list entry is finished only when all it holds is what
   // this program writes for that year: its own interrupted write. Anything
   // else is someone's own data source.
-  if (presence == kErrorSuccess && !HoldsOnlyOwnLayout(key_path, layout)) {
-    return {DsnOutcome::kAlreadyPresent};
+  if (presence == kErrorSuccess) {
+    if (const std::optional<DsnResult> left = NotOursToFinish(key_path, layout)) return *left;
   }
 
   // The caller's texts as they come back from the code page, made now so
@@ -106,21 +116,22 @@ DsnResult MdlODBC::Register(RegistryView view, Text& name, Text& database_path, 
   return write.Finish();
 }
 
-std::optional<bool> MdlODBC::IsListed(const std::string& list, const std::string& ansi_name) {
+int32_t MdlODBC::ListEntryPresence(const std::string& list, const std::string& ansi_name) {
   ScopedKey key(registry_);
-  const int32_t opened = registry_.OpenKeyEx(kHkeyLocalMachine, list, 0, kKeyRead, key.receive());
-  if (opened == kErrorFileNotFound) return false;
-  if (opened != kErrorSuccess) return std::nullopt;
-  uint32_t type = 0, size = 0;
-  const int32_t queried =
-      registry_.QueryValueEx(key.get(), ansi_name, nullptr, &type, nullptr, &size);
-  if (queried == kErrorFileNotFound) return false;
-  if (queried != kErrorSuccess) return std::nullopt;
-  return true;
+  int32_t result = registry_.OpenKeyEx(kHkeyLocalMachine, list, 0, kKeyRead, key.receive());
+  if (result == kErrorSuccess) {
+    uint32_t type = 0, size = 0;
+    result = registry_.QueryValueEx(key.get(), ansi_name, nullptr, &type, nullptr, &size);
+  }
+  return ReadAnswers(result) ? kErrorSuccess : result;
 }
 
-bool MdlODBC::HoldsOnlyOwnLayout(const std::string& key_path,
-                                 const std::vector<LayoutValue>& layout) {
+std::optional<DsnResult> MdlODBC::NotOursToFinish(const std::string& key_path,
+                                                  const std::vector<LayoutValue>& layout) {
+  constexpr DsnResult kSomeoneElses = {DsnOutcome::kAlreadyPresent};
+  const auto failed_read = [&](int32_t result) {
+    return ReadAnswers(result) ? kSomeoneElses : DsnResult{DsnOutcome::kNotRegistered, result};
+  };
   bool has_subkey = false;  // the level above holds a subkey
   for (const char* subkey : kLayoutKeys) {
     ScopedKey key(registry_);
@@ -128,12 +139,15 @@ bool MdlODBC::HoldsOnlyOwnLayout(const std::string& key_path,
         registry_.OpenKeyEx(kHkeyLocalMachine, key_path + subkey, 0, kKeyRead, key.receive());
     // A level not written yet ends what there is; a subkey by another name
     // above it is someone else's.
-    if (opened == kErrorFileNotFound) return !has_subkey;
-    if (opened != kErrorSuccess) return false;
+    if (opened == kErrorFileNotFound) {
+      return has_subkey ? std::optional(kSomeoneElses) : std::nullopt;
+    }
+    if (opened != kErrorSuccess) return failed_read(opened);
     uint32_t subkeys = 0, values = 0;
-    if (registry_.QueryInfoKey(key.get(), &subkeys, &values) != kErrorSuccess) return false;
+    const int32_t counted = registry_.QueryInfoKey(key.get(), &subkeys, &values);
+    if (counted != kErrorSuccess) return DsnResult{DsnOutcome::kNotRegistered, counted};
     const bool deepest = std::strcmp(subkey, kLayoutKeys[2]) == 0;
-    if (subkeys > (deepest ? 0u : 1u)) return false;
+    if (subkeys > (deepest ? 0u : 1u)) return kSomeoneElses;
     has_subkey = subkeys != 0;
     uint32_t own = 0;
     for (const LayoutValue& value : layout) {
@@ -143,14 +157,14 @@ bool MdlODBC::HoldsOnlyOwnLayout(const std::string& key_path,
       const int32_t read =
           registry_.QueryValueEx(key.get(), value.name, nullptr, &type, data.data(), &size);
       if (read == kErrorFileNotFound) continue;
-      if (read != kErrorSuccess) return false;  // longer than ours, or unreadable
+      if (read != kErrorSuccess) return failed_read(read);
       data.resize(size);
-      if (type != value.type || data != value.data) return false;
+      if (type != value.type || data != value.data) return kSomeoneElses;
       ++own;
     }
-    if (own != values) return false;  // a value of someone else's
+    if (own != values) return kSomeoneElses;  // a value of someone else's
   }
-  return true;
+  return std::nullopt;
 }
 
 void MdlODBC::FlushWrites(RegistryView view) {

@@ -25,7 +25,7 @@ enum class DsnOutcome {
   kAlreadyPresent,     // the data source was there, or its key holds someone else's
                        // data source; nothing was touched
   kNotRegistered,      // nothing of it was left: a write failed (and was undone),
-                       // or its key could not be looked for
+                       // or whether it is there, and whose, could not be read
   kNoDriverDirectory,  // nothing was written: the driver's directory is unknown
 };
 
@@ -70,12 +70,16 @@ class MdlODBC {
   // 0 when the key exists, 2 when it does not, another code when that could
   // not be told.
   int32_t KeyPresence(const std::string& key_path);
-  // Whether the data-source list has an entry of that name; nothing when
-  // that cannot be told.
-  std::optional<bool> IsListed(const std::string& list, const std::string& ansi_name);
-  // Whether the data source's key holds nothing but values and subkeys this
-  // program writes for it, with the same data: an interrupted write of its own.
-  bool HoldsOnlyOwnLayout(const std::string& key_path, const std::vector<LayoutValue>& layout);
+  // Like KeyPresence, for the data source's entry in the list: 0 when it is
+  // there (or the list may not be read: it counts as there), 2 when not.
+  int32_t ListEntryPresence(const std::string& list, const std::string& ansi_name);
+  // Why a key without its list entry is not to be finished: it holds
+  // something this program does not write for that year (someone else's data
+  // source: present), or what it holds could not be read (not registered,
+  // with the code). Nothing when all it holds is this program's own
+  // interrupted write.
+  std::optional<DsnResult> NotOursToFinish(const std::string& key_path,
+                                           const std::vector<LayoutValue>& layout);
   // The driver directory, or nothing when there is none.
   std::optional<Text> DriverDirectory(RegistryView view);
 

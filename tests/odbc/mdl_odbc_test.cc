@@ -136,14 +136,23 @@ TEST_F(MdlOdbcTest, AKeyWithItsListEntryIsLeftAloneInAFewCallsWithoutProbingTheS
 }
 
 // A key without its list entry: this program's interrupted write is
-// finished; anything else is someone's own data source, left untouched.
+// finished; anything else is someone's own data source, left untouched; and
+// one whose entry or contents cannot be read is not registered, untouched.
 TEST_F(MdlOdbcTest, AKeyWithoutItsListEntryIsFinishedOnlyWhenAllItHoldsIsOurs) {
   const std::string key = std::string(kNativeRoot) + "DunmerePemrod2002";
   const std::string jet = key + "\\Engines\\Jet";
+  const auto ours_but_failing = [&](Op op, const std::string& subject) {
+    return [&, op, subject](FakeRegistry& r) {
+      r.PutText(key, "DBQ", "C:\\Halvex\\Levorn\\Pemrod2002.mdb");
+      r.FailWhen([=](const FakeRegistry::Call& call) {
+        return call.op == op && call.subject == subject ? 1450 : 0;
+      });
+    };
+  };
   struct Case {
     const char* what;
     std::function<void(FakeRegistry&)> arrange;
-    DsnOutcome outcome;
+    DsnResult result;
   };
   const Case cases[] = {
       {"an empty key", [&](FakeRegistry& r) { r.PutKey(key); }, DsnOutcome::kRegistered},
@@ -166,6 +175,10 @@ TEST_F(MdlOdbcTest, AKeyWithoutItsListEntryIsFinishedOnlyWhenAllItHoldsIsOurs) {
        DsnOutcome::kAlreadyPresent},
       {"Jet tuned otherwise", [&](FakeRegistry& r) { r.PutDword(jet, "Threads", 8); },
        DsnOutcome::kAlreadyPresent},
+      {"the list cannot be read", ours_but_failing(Op::kOpenKeyEx, kNativeList),
+       DsnResult{DsnOutcome::kNotRegistered, 1450}},
+      {"a value cannot be read", ours_but_failing(Op::kQueryValueEx, "DBQ"),
+       DsnResult{DsnOutcome::kNotRegistered, 1450}},
   };
   for (const Case& c : cases) {
     FakeRegistry reg;
@@ -173,8 +186,8 @@ TEST_F(MdlOdbcTest, AKeyWithoutItsListEntryIsFinishedOnlyWhenAllItHoldsIsOurs) {
     const auto before = reg.ValueNames(key);
     MdlODBC odbc(reg, system_);
     Text n = L"DunmerePemrod2002", p = L"C:\\Halvex\\Levorn\\Pemrod2002.mdb", d = L"Levorn 2002";
-    EXPECT_EQ(odbc.CreateAccessDSN(n, p, d).outcome, c.outcome) << c.what;
-    if (c.outcome == DsnOutcome::kRegistered) {
+    EXPECT_EQ(odbc.CreateAccessDSN(n, p, d), c.result) << c.what;
+    if (c.result.outcome == DsnOutcome::kRegistered) {
       reg_ = std::move(reg);
       ExpectLayout(kNativeRoot, kNativeList, "C:\\windows\\system32\\odbcjt32.dll");
       reg = std::move(reg_);

@@ -12,8 +12,7 @@
 
 namespace levorn {
 
-// Codes the registry gives that the program itself never acts on.
-inline constexpr int32_t kErrorMoreData = 234;
+// A disposition the program itself never acts on.
 inline constexpr uint32_t kRegOpenedExistingKey = 2;
 
 // An in-memory registry with the platform's semantics, for tests: names
