@@ -58,7 +58,7 @@ int frmPemrod::Run() {
     Form_Load();
     return exit_code();
   } catch (const std::exception& error) {
-    screen_.ShowMessage(UnhandledErrorReport(AsRuntimeError(error)), L"");
+    screen_.ShowMessage(UnhandledErrorReport(AsRuntimeError(error)), L"", Ending::kRunTimeError);
     return kExitRunTimeError;
   }
 }
@@ -66,7 +66,9 @@ int frmPemrod::Run() {
 void frmPemrod::Form_Load() {
   screen_.Show(WindowId::kMain);
   RegisterYearDataSources();
-  screen_.ShowMessage(CompletionMessage(), kCompletionTitle);
+  screen_.ShowMessage(
+      CompletionMessage(), kCompletionTitle,
+      exit_code() == kExitSuccess ? Ending::kSetupComplete : Ending::kNotRegistered);
   screen_.Destroy(WindowId::kMain);
 }
 
@@ -140,7 +142,7 @@ void frmPemrod::RegisterPassYear(RegistryView view) {
       return;
     case DsnOutcome::kNoDriverDirectory:
       // Told at once, for every year it happens to, before the loop goes on.
-      screen_.ShowMessage(kFailedToGetOsVersion, L"");
+      screen_.ShowMessage(kFailedToGetOsVersion, L"", Ending::kNotRegistered);
       NoteFailure(kFailedToGetOsVersion);
       return;
     case DsnOutcome::kNotRegistered:

@@ -13,6 +13,17 @@
 
 namespace levorn {
 
+// Which ending of a run a message tells of: 1000 and the run's exit code.
+// Where nobody sees the screen it is the event ID of the message's record, so
+// that monitoring can tell the endings apart without reading the text.
+enum class Ending : uint32_t {
+  kSetupComplete = 1000,
+  // Some years not registered, or none; also each "Failed to get OS Version"
+  // said on the way to that ending.
+  kNotRegistered = 1001,
+  kRunTimeError = 1002,
+};
+
 inline constexpr wchar_t kCompletionTitle[] = L"Levorn Installation";
 inline constexpr wchar_t kSetupComplete[] = L"Setup Complete - DO NOT run this setup again.";
 // Shown, under the application title, for each year whose driver directory

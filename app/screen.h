@@ -47,8 +47,8 @@ class ScreenApi {
   virtual void Set(WindowId window, Measure measure, float twips) = 0;
 
   // A message box with an OK button only and no icon, modal to the
-  // application; returns the button pressed.
-  virtual int32_t ShowMessage(const Text& prompt, const Text& title) = 0;
+  // application; returns the button pressed. `ending`: how the run ends.
+  virtual int32_t ShowMessage(const Text& prompt, const Text& title, Ending ending) = 0;
 };
 
 // The screen itself (Windows build only): real windows and message boxes.
@@ -58,8 +58,8 @@ std::unique_ptr<ScreenApi> CreateWin32Screen();
 // message box is answered OK at once. The windows keep their size and place,
 // so the run goes through exactly the steps it takes on a screen, and ends
 // by itself with the same exit code. What a message would have said goes to
-// the Application event log, for the administrator: the completion message
-// as information, every other as an error.
+// the Application event log, for the administrator, under the event ID of its
+// ending: the completion message as information, every other as an error.
 class UnseenScreen : public ScreenApi {
  public:
   explicit UnseenScreen(PlatformApi& platform) : platform_(platform) {}
@@ -72,8 +72,8 @@ class UnseenScreen : public ScreenApi {
   void Set(WindowId window, Measure measure, float twips) override {
     rects_[window][Index(measure)] = twips;
   }
-  int32_t ShowMessage(const Text& prompt, const Text&) override {
-    platform_.LogEvent(prompt != kSetupComplete, prompt);
+  int32_t ShowMessage(const Text& prompt, const Text&, Ending ending) override {
+    platform_.LogEvent(ending != Ending::kSetupComplete, static_cast<uint32_t>(ending), prompt);
     return 1;  // IDOK
   }
 

@@ -117,7 +117,7 @@ class Win32Screen : public ScreenApi {
                  SWP_NOZORDER | SWP_NOACTIVATE);
   }
 
-  int32_t ShowMessage(const Text& prompt, const Text& title) override {
+  int32_t ShowMessage(const Text& prompt, const Text& title, Ending) override {
     const std::string ansi_prompt = ToAnsi(prompt);
     const std::string ansi_title = ToAnsi(MessageBoxCaption(title));
     return MessageBoxA(GetActiveWindow(), ansi_prompt.c_str(), ansi_title.c_str(), MB_OK);

@@ -49,8 +49,8 @@ class PlatformApi {
   // Turns it off for this process; false when the platform refused.
   virtual bool DisableRegistryVirtualization() = 0;
   // One record in the Application event log, from the source "LevornSetup":
-  // an error, or information.
-  virtual void LogEvent(bool error, const Text& text) = 0;
+  // an error, or information, with its event ID.
+  virtual void LogEvent(bool error, uint32_t event_id, const Text& text) = 0;
 };
 
 // The real platform (Windows build only).

@@ -88,13 +88,13 @@ class Win32Platform : public PlatformApi {
                                sizeof disabled) != FALSE;
   }
 
-  void LogEvent(bool error, const Text& text) override {
+  void LogEvent(bool error, uint32_t event_id, const Text& text) override {
     const HANDLE source = RegisterEventSourceA(nullptr, "LevornSetup");
     if (source == nullptr) return;
     const std::string ansi = ToAnsi(text);
     const char* strings[] = {ansi.c_str()};
-    ReportEventA(source, error ? EVENTLOG_ERROR_TYPE : EVENTLOG_INFORMATION_TYPE, 0, 0, nullptr, 1,
-                 0, strings, nullptr);
+    ReportEventA(source, error ? EVENTLOG_ERROR_TYPE : EVENTLOG_INFORMATION_TYPE, 0, event_id,
+                 nullptr, 1, 0, strings, nullptr);
     DeregisterEventSource(source);
   }
 };

@@ -148,6 +148,9 @@ TEST_F(SetupRunTest, AYearThatFailsIsSkippedListedAndGivenItsReason) {
        "Run-time error '7': Out of memory\n\nCorrect the cause and run this setup again."},
       {"out of memory", Op::kSetValueEx, "Driver", []() -> int32_t { throw std::bad_alloc(); },
        "Run-time error '7': Out of memory\n\nCorrect the cause and run this setup again."},
+      {"an exception of no known kind", Op::kCreateKey, key2003,
+       []() -> int32_t { throw std::runtime_error("?"); },
+       "Run-time error '51': Internal error\n\nCorrect the cause and run this setup again."},
   };
   for (const Case& c : cases) {
     Machine m;
@@ -289,8 +292,9 @@ TEST_F(SetupRunTest, ProgressPlacementIsHalfTheSizeDifferenceUnroundedEvenWhenNe
 
 TEST_F(SetupRunTest, AnErrorLoadingTheProgressWindowEndsTheProgramWithTheStandardReport) {
   screen.design[WindowId::kMain].width = std::numeric_limits<float>::infinity();
-  EXPECT_EQ(main.Run(), kExitRunTimeError);
+  EXPECT_EQ(main.Run(), 2);  // the exit code scripts are told of
   EXPECT_EQ(screen.Messages(), std::vector<std::string>{"Levorn: Run-time error '6':\n\nOverflow"});
+  EXPECT_EQ(screen.endings, std::vector<Ending>{static_cast<Ending>(1002)});  // its event ID
   EXPECT_FALSE(registry.KeyExists("SOFTWARE\\ODBC"));
 }
 
@@ -299,10 +303,13 @@ TEST_F(SetupRunTest, AnErrorLoadingTheProgressWindowEndsTheProgramWithTheStandar
 // virtualization on: there, writes that HKEY_LOCAL_MACHINE would refuse
 // "succeed". No call may be made while it is on.
 TEST_F(SetupRunTest, VirtualizationIsTurnedOffAtStartOrNothingIsWritten) {
-  for (const bool sticks : {false, true}) {
+  // Refused: the call fails; stays on: the call succeeds, and it is still on.
+  for (const auto& [refused, stays_on] : {std::pair{false, false}, {true, false}, {false, true}}) {
+    const bool sticks = refused || stays_on;
     Machine m;
     m.platform.virtualization = true;
-    m.platform.virtualization_sticks = sticks;
+    m.platform.virtualization_refused = refused;
+    m.platform.virtualization_stays_on = stays_on;
     m.registry.DenyWritesBelow("SOFTWARE");
     int virtualized_calls = 0;
     m.registry.FailWhen([&](const Call&) {
@@ -331,24 +338,42 @@ TEST(ScreenForTest, OnlyAStationKnownNotToBeVisibleGetsTheUnseenScreen) {
   EXPECT_EQ(&ScreenFor(false, visible, unseen), &unseen);
 }
 
-// Where nobody sees the screen, every message becomes one event-log record.
+// Where nobody sees the screen, every message becomes one event-log record,
+// whose event ID tells the ending, as the exit code does: the numbers that
+// deployment scripts and monitoring rely on.
 TEST(UnseenScreenTest, EveryMessageIsLoggedAndNothingWaits) {
+  const std::string denied =
+      "error 1001: Setup could not register the data sources for these years:\n2002\n\n" +
+      ToAnsi(DescribeSystemError(kErrorAccessDenied)) +
+      "\n\nRun this setup again with administrator rights.";
   struct Case {
     const char* what;
-    bool denied;
+    std::function<void(FakeRegistry&)> arrange;
+    int exit_code;
     std::vector<std::string> events;
   };
   const Case cases[] = {
-      {"registered", false, {"information: Setup Complete - DO NOT run this setup again."}},
-      {"denied",
-       true,
-       {"error: Setup could not register the data sources for these years:\n2002\n\n" +
-        ToAnsi(DescribeSystemError(kErrorAccessDenied)) +
-        "\n\nRun this setup again with administrator rights."}},
+      {"registered",
+       [](FakeRegistry&) {},
+       0,
+       {"information 1000: Setup Complete - DO NOT run this setup again."}},
+      {"denied", [](FakeRegistry& r) { r.DenyWritesBelow("SOFTWARE"); }, 1, {denied}},
+      // A user who may read the list but not write it, rerunning over a
+      // year an interrupted run half-wrote: its entry is looked for, and
+      // writing it is refused.
+      {"a list that may only be read, over a half-written year",
+       [](FakeRegistry& r) {
+         r.PutText("SOFTWARE\\ODBC\\ODBC.INI\\DunmerePemrod2002", "DBQ",
+                   "C:\\Halvex\\Levorn\\Pemrod2002.mdb");
+         r.PutText(kNativeList, "Payroll", "SQL Server");
+         r.DenyWritesBelow(kNativeList);
+       },
+       1,
+       {denied}},
   };
   for (const Case& c : cases) {
     FakeRegistry registry;
-    if (c.denied) registry.DenyWritesBelow("SOFTWARE");
+    c.arrange(registry);
     FakePlatform platform;
     platform.year = 2002;
     UnseenScreen unseen(platform);
@@ -356,7 +381,7 @@ TEST(UnseenScreenTest, EveryMessageIsLoggedAndNothingWaits) {
     RecordingToolkit toolkit;
     RecordingAutomation automation;
     frmPemrod main(registry, data_sources, unseen, platform, toolkit, automation);
-    EXPECT_EQ(main.Run(), c.denied ? kExitSomeYearsNotRegistered : kExitSuccess) << c.what;
+    EXPECT_EQ(main.Run(), c.exit_code) << c.what;
     EXPECT_EQ(platform.events, c.events) << c.what;
   }
 }

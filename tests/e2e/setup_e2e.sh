@@ -223,26 +223,33 @@ check_tree "$fresh" "without an identifier every year lands in the 32-bit progra
 check_views
 
 # Unattended, with the data-source list denied, then allowed: the exit code,
-# and the text nobody saw, in the event log (Wine writes ReportEventA's
-# strings to its eventlog channel).
+# and the text nobody saw, in the event log, under the event ID of its ending
+# (Wine writes ReportEventA's strings to its eventlog channel, and its type,
+# category and event ID to its advapi channel).
 clear_data_sources
 reg32 add "$odbc\\ODBC Data Sources" /v Levorn /d x /f  # the list key, empty
 reg32 delete "$odbc\\ODBC Data Sources" /v Levorn /f
 set_dacl 'ODBC Data Sources' 'D:(D;;0x2;;;WD)(A;;KA;;;WD)'
 run_unseen() {  # sets status; the event-log channel in $prefix.events
   status=0
-  WINEDEBUG=+eventlog wine "$tool" run-unseen "$(winepath -w "$exe")" 30 2>"$prefix.events" ||
-    status=$?
+  WINEDEBUG=+eventlog,+advapi wine "$tool" run-unseen "$(winepath -w "$exe")" 30 \
+    2>"$prefix.events" || status=$?
+}
+logged_as() {  # logged_as <type> <event ID>: the one record's, as Wine traces them
+  [[ $(grep -cE 'ReportEventA \(' "$prefix.events") == 1 ]] &&
+    grep -qE "ReportEventA \([^,]*,$(printf '0x%04x,0x0000,0x%08x,' "$1" "$2")" "$prefix.events"
 }
 run_unseen
 check "started where nobody sees it and denied, it ends by itself with exit 1 (got $status)" \
   test "$status" -eq 1
 check "the failure is in the event log" \
   grep -q 'Setup could not register the data sources for these years:.*Access' "$prefix.events"
+check "as one error with event ID 1001" logged_as 1 1001
 set_dacl 'ODBC Data Sources' 'D:(A;;KA;;;WD)'
 run_unseen
 check "allowed, it ends by itself with exit 0 (got $status)" test "$status" -eq 0
 check "the completion is in the event log" grep -q 'Setup Complete - DO NOT run' "$prefix.events"
+check "as one information record with event ID 1000" logged_as 4 1000
 check_tree "$fresh" "unattended, every year is registered with the exact layout"
 run_unseen
 check "a second unattended start ends with exit 0 (got $status)" test "$status" -eq 0

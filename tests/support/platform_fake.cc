@@ -1,6 +1,7 @@
 #include "tests/support/platform_fake.h"
 
 #include <cstring>
+#include <string>
 
 #include "base/text.h"
 
@@ -47,8 +48,9 @@ uint32_t FakePlatform::GetWindowsDirectoryA(char* buffer, uint32_t size) {
   return CopyDirectory(windows_directory, windows_directory_result_only, buffer, size);
 }
 
-void FakePlatform::LogEvent(bool error, const Text& text) {
-  events.push_back((error ? "error: " : "information: ") + ToAnsi(text));
+void FakePlatform::LogEvent(bool error, uint32_t event_id, const Text& text) {
+  events.push_back((error ? "error " : "information ") + std::to_string(event_id) + ": " +
+                   ToAnsi(text));
 }
 
 }  // namespace levorn

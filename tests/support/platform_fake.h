@@ -27,8 +27,9 @@ class FakePlatform : public PlatformApi {
   std::optional<uint32_t> windows_directory_result_only;
   std::optional<bool> station_visible = true;
   std::optional<bool> virtualization;
-  bool virtualization_sticks = false;  // the platform refuses to turn it off
-  std::vector<std::string> events;     // "error: ..." or "information: ..."
+  bool virtualization_refused = false;   // turning it off fails
+  bool virtualization_stays_on = false;  // turning it off succeeds, and it stays on
+  std::vector<std::string> events;       // "error 1001: ..." or "information 1000: ..."
 
   int version_calls = 0;
   int system_directory_calls = 0;
@@ -43,11 +44,11 @@ class FakePlatform : public PlatformApi {
   std::optional<bool> WindowStationVisible() override { return station_visible; }
   std::optional<bool> RegistryVirtualization() override { return virtualization; }
   bool DisableRegistryVirtualization() override {
-    if (!virtualization || virtualization_sticks) return false;
-    virtualization = false;
+    if (!virtualization || virtualization_refused) return false;
+    if (!virtualization_stays_on) virtualization = false;
     return true;
   }
-  void LogEvent(bool error, const Text& text) override;
+  void LogEvent(bool error, uint32_t event_id, const Text& text) override;
 };
 
 }  // namespace levorn

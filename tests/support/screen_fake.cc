@@ -67,7 +67,8 @@ void RecordingScreen::Set(WindowId window, Measure measure, float twips) {
   Note(kNames[static_cast<int>(measure)], window, Number(twips));
 }
 
-int32_t RecordingScreen::ShowMessage(const Text& prompt, const Text& title) {
+int32_t RecordingScreen::ShowMessage(const Text& prompt, const Text& title, Ending ending) {
+  endings.push_back(ending);
   log_.push_back("message " + ToAnsi(MessageBoxCaption(title)) + ": " + ToAnsi(prompt));
   return 1;  // IDOK
 }

@@ -30,13 +30,15 @@ class RecordingScreen : public ScreenApi {
   float Get(WindowId window, Measure measure) override;
   void Set(WindowId window, Measure measure, float twips) override;
 
-  int32_t ShowMessage(const Text& prompt, const Text& title) override;
+  int32_t ShowMessage(const Text& prompt, const Text& title, Ending ending) override;
 
   const std::vector<std::string>& log() const { return log_; }
   std::vector<std::string> Messages() const;  // the "message ..." lines only
   bool IsCreated(WindowId window) const { return rects_.count(window) != 0; }
   bool IsVisible(WindowId window) const { return visible_.count(window) != 0; }
   const Rect& At(WindowId window) const;
+
+  std::vector<Ending> endings;  // each message's, in order
 
  private:
   void Note(const std::string& what, WindowId window, const std::string& detail = "");
