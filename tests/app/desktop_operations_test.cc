@@ -49,9 +49,11 @@ TEST_F(DesktopOperationsTest, CallerTextsComeBackAsTheLibraryLeftThemThroughTheC
   EXPECT_EQ(toolkit_.calls[0], "fCreateShellLink|Levorn ?|caf\xe9 ?|t||0|$(Programs)");
 
   toolkit_.rewrite_folder_name_to = "LEVORN";
+  name = L"caf\u00e9 \u0416";
   EXPECT_EQ(main_.RemoveShortcut(folder, name), Variant());
   EXPECT_EQ(toolkit_.calls[1], "fRemoveShellLink|Levorn ?|caf\xe9 ?");
   EXPECT_EQ(folder, L"LEVORN");
+  EXPECT_EQ(name, L"caf\u00e9 ?");
 }
 
 TEST_F(DesktopOperationsTest, AMissingLibraryOrEntryPointIsARunTimeErrorForTheCaller) {

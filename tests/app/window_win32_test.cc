@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -223,17 +224,29 @@ TEST_F(WindowsWin32Test, ProgressWindowAfterLoadingMeasures316By165WithItsLabel)
   EXPECT_EQ(font.lfCharSet, ANSI_CHARSET);
   EXPECT_EQ(font.lfItalic + font.lfUnderline + font.lfStrikeOut, 0);
 
-  // It paints opaque, on the caption-text colour, in the button-text colour.
-  HDC dc = CreateCompatibleDC(nullptr);
-  const LRESULT brush = SendMessageA(progress, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                                     reinterpret_cast<LPARAM>(label));
-  EXPECT_EQ(reinterpret_cast<HBRUSH>(brush), GetSysColorBrush(COLOR_CAPTIONTEXT));
-  EXPECT_EQ(GetBkColor(dc), GetSysColor(COLOR_CAPTIONTEXT));
-  // Button text, unless the scheme makes it vanish into the background.
-  EXPECT_EQ(GetTextColor(dc),
-            ReadableTextColour(GetSysColor(COLOR_CAPTIONTEXT), GetSysColor(COLOR_BTNTEXT)));
-  EXPECT_EQ(GetBkMode(dc), OPAQUE);
-  DeleteDC(dc);
+  // It paints opaque, on the caption-text colour, in the button-text colour
+  // (black here) unless the scheme makes that vanish into the background:
+  // then in black or white, whichever reads.
+  const int elements[] = {COLOR_CAPTIONTEXT, COLOR_BTNTEXT};
+  const COLORREF scheme[] = {GetSysColor(COLOR_CAPTIONTEXT), GetSysColor(COLOR_BTNTEXT)};
+  const std::pair<COLORREF, COLORREF> caption_text_and_text_drawn[] = {
+      {RGB(0, 0, 0), RGB(255, 255, 255)},   {RGB(255, 255, 255), RGB(0, 0, 0)},
+      {RGB(0, 255, 0), RGB(0, 0, 0)},       {RGB(0, 128, 255), RGB(0, 0, 0)},
+      {RGB(255, 0, 0), RGB(255, 255, 255)}, {RGB(255, 40, 0), RGB(0, 0, 0)},
+      {RGB(0, 40, 255), RGB(255, 255, 255)}};
+  for (const auto& [caption_text, drawn] : caption_text_and_text_drawn) {
+    const COLORREF colours[] = {caption_text, RGB(0, 0, 0)};
+    SetSysColors(2, elements, colours);
+    HDC dc = CreateCompatibleDC(nullptr);
+    const LRESULT brush = SendMessageA(progress, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
+                                       reinterpret_cast<LPARAM>(label));
+    EXPECT_EQ(reinterpret_cast<HBRUSH>(brush), GetSysColorBrush(COLOR_CAPTIONTEXT));
+    EXPECT_EQ(GetBkColor(dc), caption_text);
+    EXPECT_EQ(GetTextColor(dc), drawn) << std::hex << caption_text;
+    EXPECT_EQ(GetBkMode(dc), OPAQUE);
+    DeleteDC(dc);
+  }
+  SetSysColors(2, elements, scheme);
 
   SaveScreenshot(progress, "progress-window");
 }

@@ -1,3 +1,5 @@
+#include <utility>
+
 #include <gtest/gtest.h>
 
 #include "base/runtime_error.h"
@@ -12,6 +14,25 @@ TEST(Int16Test, RangeEndsConvertAndOneBeyondOverflows) {
   EXPECT_EQ(ToInt16(-32768), -32768);
   EXPECT_EQ(RunTimeErrorNumberOf([] { ToInt16(32768); }), 6);
   EXPECT_EQ(RunTimeErrorNumberOf([] { ToInt16(-32769); }), 6);
+}
+
+// The numbers and descriptions users read in "Run-time error 'N':", as the
+// platform words them.
+TEST(RuntimeErrorTest, EachNumberTheProgramRaisesHasThePlatformsDescription) {
+  const std::pair<ErrorNumber, std::pair<int32_t, const wchar_t*>> rows[] = {
+      {ErrorNumber::kOverflow, {6, L"Overflow"}},
+      {ErrorNumber::kOutOfMemory, {7, L"Out of memory"}},
+      {ErrorNumber::kInternalError, {51, L"Internal error"}},
+      {ErrorNumber::kFileNotFound, {53, L"File not found"}},
+      {ErrorNumber::kCannotCreateObject, {429, L"ActiveX component can't create object"}},
+      {ErrorNumber::kAutomationError, {440, L"Automation error"}},
+      {ErrorNumber::kEntryPointNotFound, {453, L"Can't find DLL entry point"}},
+  };
+  for (const auto& [number, expected] : rows) {
+    const RuntimeError error(number);
+    EXPECT_EQ(error.number(), expected.first);
+    EXPECT_EQ(error.description(), expected.second) << expected.first;
+  }
 }
 
 TEST(VariantTest, TextOfEachShape) {
