@@ -24,8 +24,9 @@ enum class DsnOutcome {
                        // of this program's was finished
   kAlreadyPresent,     // the data source was there, or its key holds someone else's
                        // data source; nothing was touched
-  kNotRegistered,      // nothing of it was left: a write failed (and was undone),
-                       // or whether it is there, and whose, could not be read
+  kNotRegistered,      // a write failed, and what it wrote was undone; or whether
+                       // the data source is there, and whose, could not be read,
+                       // and nothing was touched
   kNoDriverDirectory,  // nothing was written: the driver's directory is unknown
 };
 
