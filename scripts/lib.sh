@@ -13,13 +13,17 @@ LEVORN_PACKAGES=(
   wine wine64 wine32:i386
   xvfb xauth xdotool x11-utils imagemagick fonts-wine
 )
+# The 64-bit build of the Windows tests, for a kernel that runs no 32-bit code.
+LEVORN_WIN64_PACKAGES=(g++-mingw-w64-x86-64-win32 mingw-w64-x86-64-dev binutils-mingw-w64-x86-64)
 
 log() { printf '==> %s\n' "$*" >&2; }
 
-# Installs whatever is missing; quick when nothing is.
+# Installs whatever is missing of the packages named (by default, all of
+# LEVORN_PACKAGES); quick when nothing is.
 ensure_packages() {
   local missing=() pkg
-  for pkg in "${LEVORN_PACKAGES[@]}"; do
+  (($#)) || set -- "${LEVORN_PACKAGES[@]}"
+  for pkg in "$@"; do
     dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' ||
       missing+=("$pkg")
   done
@@ -43,6 +47,22 @@ build_preset() {
   cmake --build --preset "$preset" -j "$(nproc)"
 }
 
+# Wine 8 runs a 32-bit Windows program, in either prefix, in a 32-bit Linux
+# process. A kernel with ia32_emulation off builds it but cannot run it: there
+# only 64-bit programs run, in a 64-bit prefix. Asked once 32-bit Wine is
+# installed, which brings the 32-bit loader.
+runs_32bit_code() { /lib/ld-linux.so.2 --version >/dev/null 2>&1; }
+require_32bit_code() {
+  runs_32bit_code && return 0
+  echo "this machine cannot run 32-bit Linux programs (a kernel with ia32_emulation" \
+    "off), so Wine cannot run LevornSetup.exe or the 32-bit Windows tests here" >&2
+  return 1
+}
+
+# Debian's wine starts the 32-bit loader whenever it is installed.
+wine_loader() { if runs_32bit_code; then echo wine; else echo /usr/lib/wine/wine64; fi; }
+wine() { command "$(wine_loader)" "$@"; }
+
 # Makes sure a Wine prefix exists at $1 (32-bit Windows, or the arch in $2),
 # set up for our runs and tests, and keeps its wineserver alive so that each
 # program starts in milliseconds. Safe to call from several processes at once:
@@ -50,13 +70,7 @@ build_preset() {
 ensure_prefix() {
   local prefix=$1 arch=${2:-win32}
   export WINEPREFIX=$prefix WINEARCH=$arch
-  # Wine runs a 32-bit Windows program in a 32-bit Linux process, in either
-  # prefix: a kernel without 32-bit support can build it, but not run it.
-  if ! /lib/ld-linux.so.2 --version >/dev/null 2>&1; then
-    echo "this machine cannot run 32-bit Linux programs (a kernel with ia32_emulation" \
-      "off), so Wine cannot run LevornSetup.exe or the Windows tests here" >&2
-    return 1
-  fi
+  [[ $arch == win64 ]] || require_32bit_code || return 1
   if [[ ! -f "$prefix/.levorn-ready" ]]; then
     mkdir -p "$(dirname "$prefix")"
     (
@@ -73,7 +87,7 @@ make_prefix() {
   log "creating Wine prefix $prefix ($WINEARCH)"
   wineserver -k 2>/dev/null || true
   rm -rf "$prefix"
-  wineboot -i >/dev/null 2>&1
+  wine wineboot -i >/dev/null 2>&1
   # Wine draws window frames itself: X sees whole windows, and nothing waits
   # for a window manager.
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
