@@ -34,7 +34,10 @@ ensure_packages() {
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
     "${sudo[@]}" dpkg --add-architecture i386
   fi
-  "${sudo[@]}" apt-get update -qq
+  # A mirror in mid-sync fails an update now and then; the lists the machine
+  # already has usually hold what is missing.
+  "${sudo[@]}" apt-get update -qq ||
+    log "apt-get update failed: installing from the package lists this machine has"
   DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
     "${missing[@]}" >/dev/null
 }
