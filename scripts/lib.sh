@@ -62,7 +62,8 @@ require_32bit_code() {
   return 1
 }
 
-# Debian's wine starts the 32-bit loader whenever it is installed.
+# Debian's wine starts the 32-bit loader whenever it is installed. Started
+# in the background, the loader itself, so that $! is the program's process.
 wine_loader() { if runs_32bit_code; then echo wine; else echo /usr/lib/wine/wine64; fi; }
 wine() { command "$(wine_loader)" "$@"; }
 
@@ -142,9 +143,9 @@ run_setup_answering() {
   SETUP_TITLES=()
   SETUP_TEXTS=""
   if ((${#launcher[@]})); then
-    wine "${launcher[@]}" "$(winepath -w "$exe")" &
+    command "$(wine_loader)" "${launcher[@]}" "$(winepath -w "$exe")" &
   else
-    wine "$exe" &
+    command "$(wine_loader)" "$exe" &
   fi
   pid=$!
   while kill -0 "$pid" 2>/dev/null; do
