@@ -17,6 +17,7 @@ LEVORN_PACKAGES=(
 LEVORN_WIN64_PACKAGES=(g++-mingw-w64-x86-64-win32 mingw-w64-x86-64-dev binutils-mingw-w64-x86-64)
 
 log() { printf '==> %s\n' "$*" >&2; }
+as_root() { if ((EUID == 0)); then "$@"; else sudo "$@"; fi; }
 
 # Installs whatever is missing of the packages named (by default, all of
 # LEVORN_PACKAGES); quick when nothing is.
@@ -29,17 +30,38 @@ ensure_packages() {
   done
   ((${#missing[@]} == 0)) && return 0
   log "installing: ${missing[*]}"
-  local sudo=()
-  ((EUID == 0)) || sudo=(sudo)
   if ! dpkg --print-foreign-architectures | grep -qx i386; then
-    "${sudo[@]}" dpkg --add-architecture i386
+    as_root dpkg --add-architecture i386
   fi
   # A mirror in mid-sync fails an update now and then; the lists the machine
   # already has usually hold what is missing.
-  "${sudo[@]}" apt-get update -qq ||
+  as_root apt-get update -qq ||
     log "apt-get update failed: installing from the package lists this machine has"
-  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
-    "${missing[@]}" >/dev/null
+  apt_install "${missing[@]}" && return 0
+  # When one architecture's list of a suite is missing (a failed download),
+  # a multi-arch library's two halves get candidates from different suites,
+  # at different versions, and apt finds no way. With the release suite
+  # deciding every version, both halves come from the same list.
+  local codename
+  codename=$(. /etc/os-release 2>/dev/null && echo "${VERSION_CODENAME:-}") || codename=""
+  if [[ -n $codename ]]; then
+    log "apt-get install failed: trying again with every version from the release suite ($codename)"
+    apt_install -t "$codename" "${missing[@]}" && return 0
+  fi
+  echo "could not install: ${missing[*]}" >&2
+  local root=""
+  ((EUID == 0)) || root="sudo "
+  echo "to see why: ${root}apt-get install --no-install-recommends ${missing[*]}" >&2
+  return 1
+}
+
+# apt-get install, quietly: its last error line only, when it fails.
+apt_install() {
+  local output
+  output=$(as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
+    --no-install-recommends "$@" 2>&1 >/dev/null) && return 0
+  log "apt-get: $(printf '%s\n' "$output" | grep '^E:' | tail -n 1)"
+  return 1
 }
 
 # Configures (once) and builds one CMake preset.
