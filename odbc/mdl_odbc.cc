@@ -13,6 +13,7 @@ namespace {
 constexpr wchar_t kNtSystemDirectory[] = L"C:\\WinNT\\System32";
 constexpr wchar_t kWin9xSystemDirectory[] = L"C:\\Windows\\System";
 constexpr char kAccessDriverName[] = "Microsoft Access Driver (*.mdb)";
+constexpr wchar_t kDriverFile[] = L"\\odbcjt32.dll";
 constexpr uint32_t kSystemDirectoryBufferSize = 260;
 
 // Where a view keeps its data sources, each a subkey by its name, and their
@@ -74,20 +75,23 @@ DsnResult MdlODBC::Register(RegistryView view, Text& name, Text& database_path, 
   }
 
   const std::optional<Text> directory = DriverDirectory(view);
-  if (!directory) {
-    if (presence == kErrorSuccess) return {DsnOutcome::kAlreadyPresent};
-    return {DsnOutcome::kNoDriverDirectory};
-  }
+  if (!directory && presence != kErrorSuccess) return {DsnOutcome::kNoDriverDirectory};
   const std::string ansi_path = ToAnsi(database_path);
   const std::string ansi_description = ToAnsi(description);
+  // Without a directory, the driver's path is known by its file name alone.
   const std::vector<LayoutValue> layout =
-      YearLayout(ansi_path, ansi_description, ToAnsi(*directory + L"\\odbcjt32.dll"));
+      YearLayout(ansi_path, ansi_description, ToAnsi(directory.value_or(Text()) + kDriverFile));
   // A key without its list entry is finished only when all it holds is what
   // this program writes for that year: its own interrupted write. Anything
   // else is someone's own data source.
   if (presence == kErrorSuccess) {
-    if (const std::optional<DsnResult> left = NotOursToFinish(key_path, layout)) return *left;
+    if (const std::optional<DsnResult> left =
+            NotOursToFinish(key_path, layout, directory.has_value())) {
+      return *left;
+    }
   }
+  // Our own interrupted write, with nothing to finish it with: not there yet.
+  if (!directory) return {DsnOutcome::kNoDriverDirectory};
 
   // The caller's texts as they come back from the code page, made now so
   // that nothing can fail once the list entry is written.
@@ -127,7 +131,8 @@ int32_t MdlODBC::ListEntryPresence(const std::string& list, const std::string& a
 }
 
 std::optional<DsnResult> MdlODBC::NotOursToFinish(const std::string& key_path,
-                                                  const std::vector<LayoutValue>& layout) {
+                                                  const std::vector<LayoutValue>& layout,
+                                                  bool driver_directory_known) {
   constexpr DsnResult kSomeoneElses = {DsnOutcome::kAlreadyPresent};
   const auto failed_read = [&](int32_t result) {
     return ReadAnswers(result) ? kSomeoneElses : DsnResult{DsnOutcome::kNotRegistered, result};
@@ -152,14 +157,22 @@ std::optional<DsnResult> MdlODBC::NotOursToFinish(const std::string& key_path,
     uint32_t own = 0;
     for (const LayoutValue& value : layout) {
       if (std::strcmp(value.key, subkey) != 0) continue;
-      std::vector<uint8_t> data(value.data.size() + 1);
+      // A driver in a directory not known is ours by the file name it ends
+      // in, whichever directory an earlier run found.
+      const bool by_ending = !driver_directory_known && std::strcmp(value.name, kDriverValue) == 0;
+      std::vector<uint8_t> data(by_ending ? kSystemDirectoryBufferSize + value.data.size()
+                                          : value.data.size() + 1);
       uint32_t type = 0, size = static_cast<uint32_t>(data.size());
       const int32_t read =
           registry_.QueryValueEx(key.get(), value.name, nullptr, &type, data.data(), &size);
       if (read == kErrorFileNotFound) continue;
       if (read != kErrorSuccess) return failed_read(read);
       data.resize(size);
-      if (type != value.type || data != value.data) return kSomeoneElses;
+      const bool same = by_ending
+                            ? data.size() >= value.data.size() &&
+                                  std::equal(value.data.rbegin(), value.data.rend(), data.rbegin())
+                            : data == value.data;
+      if (type != value.type || !same) return kSomeoneElses;
       ++own;
     }
     if (own != values) return kSomeoneElses;  // a value of someone else's

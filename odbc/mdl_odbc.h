@@ -78,9 +78,11 @@ class MdlODBC {
   // something this program does not write for that year (someone else's data
   // source: present), or what it holds could not be read (not registered,
   // with the code). Nothing when all it holds is this program's own
-  // interrupted write.
+  // interrupted write. Without a known driver directory, the layout's driver
+  // is matched by its file name.
   std::optional<DsnResult> NotOursToFinish(const std::string& key_path,
-                                           const std::vector<LayoutValue>& layout);
+                                           const std::vector<LayoutValue>& layout,
+                                           bool driver_directory_known);
   // The driver directory, or nothing when there is none.
   std::optional<Text> DriverDirectory(RegistryView view);
 

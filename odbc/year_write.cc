@@ -21,7 +21,7 @@ std::vector<LayoutValue> YearLayout(const std::string& path, const std::string& 
   const char* jet = kLayoutKeys[2];
   return {{"", "DBQ", kRegSz, TextData(path)},
           {"", "Description", kRegSz, TextData(description)},
-          {"", "Driver", kRegSz, TextData(driver)},
+          {"", kDriverValue, kRegSz, TextData(driver)},
           {"", "DriverId", kRegDword, DwordData(25)},
           {"", "FIL", kRegSz, TextData("MS Access;")},
           {"", "SafeTransactions", kRegDword, DwordData(0)},

@@ -19,6 +19,10 @@ struct LayoutValue {
   std::vector<uint8_t> data;
 };
 
+// The value naming the driver's file, the one that depends on where the
+// driver is.
+inline constexpr char kDriverValue[] = "Driver";
+
 // The keys of one data source, below its own key, in the order they are
 // written; each holds the subkey that follows it.
 inline constexpr const char* kLayoutKeys[] = {"", "\\Engines", "\\Engines\\Jet"};

@@ -149,10 +149,14 @@ TEST_F(MdlOdbcTest, AKeyWithoutItsListEntryIsFinishedOnlyWhenAllItHoldsIsOurs) {
       });
     };
   };
+  const auto driver = [&](const char* path) {
+    return [&, path](FakeRegistry& r) { r.PutText(key, "Driver", path); };
+  };
   struct Case {
     const char* what;
     std::function<void(FakeRegistry&)> arrange;
     DsnResult result;
+    bool driver_directory_known = true;
   };
   const Case cases[] = {
       {"an empty key", [&](FakeRegistry& r) { r.PutKey(key); }, DsnOutcome::kRegistered},
@@ -175,6 +179,19 @@ TEST_F(MdlOdbcTest, AKeyWithoutItsListEntryIsFinishedOnlyWhenAllItHoldsIsOurs) {
        DsnOutcome::kAlreadyPresent},
       {"Jet tuned otherwise", [&](FakeRegistry& r) { r.PutDword(jet, "Threads", 8); },
        DsnOutcome::kAlreadyPresent},
+      {"a subkey of Jet's own", [&](FakeRegistry& r) { r.PutKey(jet + "\\Options"); },
+       DsnOutcome::kAlreadyPresent},
+      {"a value longer than ours",
+       [&](FakeRegistry& r) { r.PutText(key, "FIL", "MS Access; Excel; Paradox;"); },
+       DsnOutcome::kAlreadyPresent},
+      {"ours, no driver directory to finish it with", driver("D:\\WINNT\\system32\\odbcjt32.dll"),
+       DsnResult{DsnOutcome::kNoDriverDirectory}, false},
+      {"another driver, no driver directory", driver("C:\\windows\\system32\\sqlsrv32.dll"),
+       DsnResult{DsnOutcome::kAlreadyPresent}, false},
+      {"its counts cannot be read", ours_but_failing(Op::kQueryInfoKey, ""),
+       DsnResult{DsnOutcome::kNotRegistered, 1450}},
+      {"a subkey cannot be opened", ours_but_failing(Op::kOpenKeyEx, key + "\\Engines"),
+       DsnResult{DsnOutcome::kNotRegistered, 1450}},
       {"the list cannot be read", ours_but_failing(Op::kOpenKeyEx, kNativeList),
        DsnResult{DsnOutcome::kNotRegistered, 1450}},
       {"a value cannot be read", ours_but_failing(Op::kQueryValueEx, "DBQ"),
@@ -184,7 +201,9 @@ TEST_F(MdlOdbcTest, AKeyWithoutItsListEntryIsFinishedOnlyWhenAllItHoldsIsOurs) {
     FakeRegistry reg;
     c.arrange(reg);
     const auto before = reg.ValueNames(key);
-    MdlODBC odbc(reg, system_);
+    FakePlatform system;
+    if (!c.driver_directory_known) system.system_directory.reset();
+    MdlODBC odbc(reg, system);
     Text n = L"DunmerePemrod2002", p = L"C:\\Halvex\\Levorn\\Pemrod2002.mdb", d = L"Levorn 2002";
     EXPECT_EQ(odbc.CreateAccessDSN(n, p, d), c.result) << c.what;
     if (c.result.outcome == DsnOutcome::kRegistered) {
