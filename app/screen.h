@@ -84,13 +84,25 @@ class UnseenScreen : public ScreenApi {
   std::map<WindowId, std::array<float, 4>> rects_;
 };
 
-// The screen a run shows itself on: the screen itself, unless the process's
-// window station is known not to be visible, as when a deployment tool runs
-// it as the local system. Nobody could see the windows there, and a message
-// box there is never answered: the run must not wait for it.
-inline ScreenApi& ScreenFor(std::optional<bool> station_visible, ScreenApi& screen,
-                            ScreenApi& unseen) {
-  return station_visible == false ? unseen : screen;
+// Whether nobody can see the process's screen: its window station is known
+// not to be visible, as when a deployment tool runs it as the local system;
+// or it runs in session 0 of Windows Vista or later, which holds services
+// only: no user logs on to it, yet its station reports itself visible. On
+// XP and Server 2003 session 0 is the console user's own.
+inline bool NobodySeesTheScreen(PlatformApi& platform) {
+  constexpr uint32_t kWindowsNtPlatform = 2, kVistaMajorVersion = 6;
+  if (platform.WindowStationVisible() == false) return true;
+  if (platform.SessionId() != std::optional<uint32_t>(0)) return false;
+  OsVersionRecord version;
+  version.dwOSVersionInfoSize = sizeof version;
+  return platform.GetVersionExA(version) && version.dwPlatformId == kWindowsNtPlatform &&
+         version.dwMajorVersion >= kVistaMajorVersion;
+}
+
+// The screen a run shows itself on: the screen itself, unless nobody can see
+// it. There a message box is never answered: the run must not wait for it.
+inline ScreenApi& ScreenFor(PlatformApi& platform, ScreenApi& screen, ScreenApi& unseen) {
+  return NobodySeesTheScreen(platform) ? unseen : screen;
 }
 
 }  // namespace levorn

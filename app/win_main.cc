@@ -12,7 +12,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   const auto registry = CreateWin32Registry(platform->RunsUnderWow64().value_or(false));
   const auto visible_screen = CreateWin32Screen();
   UnseenScreen unseen_screen(*platform);
-  ScreenApi& screen = ScreenFor(platform->WindowStationVisible(), *visible_screen, unseen_screen);
+  ScreenApi& screen = ScreenFor(*platform, *visible_screen, unseen_screen);
   MdlODBC data_sources(*registry, *platform);
   const auto toolkit = CreateWin32SetupToolkit();
   const auto automation = CreateWin32Automation();

@@ -42,6 +42,9 @@ class PlatformApi {
   // Whether the process's window station reaches a screen (WSF_VISIBLE);
   // nothing when the platform cannot say.
   virtual std::optional<bool> WindowStationVisible() = 0;
+  // ProcessIdToSessionId for this process: the logon session it runs in;
+  // nothing when the platform cannot say.
+  virtual std::optional<uint32_t> SessionId() = 0;
   // Whether Windows Vista and later virtualize this process's registry
   // writes (see frmPemrod::Run); nothing where the platform does not know
   // the question (Windows XP). Wine says off.

@@ -67,6 +67,12 @@ class Win32Platform : public PlatformApi {
     return (flags.dwFlags & WSF_VISIBLE) != 0;
   }
 
+  std::optional<uint32_t> SessionId() override {
+    DWORD session = 0;
+    if (!ProcessIdToSessionId(GetCurrentProcessId(), &session)) return std::nullopt;
+    return session;
+  }
+
   std::optional<bool> RegistryVirtualization() override {
     const auto token = OpenOwnToken(TOKEN_QUERY);
     if (token == nullptr) return std::nullopt;

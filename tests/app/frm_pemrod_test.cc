@@ -329,13 +329,30 @@ TEST_F(SetupRunTest, VirtualizationIsTurnedOffAtStartOrNothingIsWritten) {
   }
 }
 
-TEST(ScreenForTest, OnlyAStationKnownNotToBeVisibleGetsTheUnseenScreen) {
-  FakePlatform platform;
-  RecordingScreen visible;
-  UnseenScreen unseen(platform);
-  EXPECT_EQ(&ScreenFor(true, visible, unseen), &visible);
-  EXPECT_EQ(&ScreenFor(std::nullopt, visible, unseen), &visible);
-  EXPECT_EQ(&ScreenFor(false, visible, unseen), &unseen);
+// Nobody sees a station known not to be visible, nor session 0 from Vista
+// on (services only); on XP session 0 is the console user's.
+TEST(ScreenForTest, TheUnseenScreenWhereNobodyCanSeeTheWindows) {
+  struct Row {
+    std::optional<bool> station_visible;
+    std::optional<uint32_t> session;
+    uint32_t major, minor;
+    bool unseen;
+  };
+  const Row rows[] = {
+      {true, 1, 6, 1, false}, {std::nullopt, 1, 6, 1, false}, {false, 1, 6, 1, true},
+      {true, 0, 6, 1, true},  {true, 0, 5, 1, false},         {true, std::nullopt, 6, 1, false},
+  };
+  for (const Row& row : rows) {
+    FakePlatform platform;
+    platform.station_visible = row.station_visible;
+    platform.session = row.session;
+    platform.version = FakePlatform::Version(2, row.major, row.minor);
+    RecordingScreen visible;
+    UnseenScreen unseen(platform);
+    EXPECT_EQ(&ScreenFor(platform, visible, unseen),
+              row.unseen ? static_cast<ScreenApi*>(&unseen) : &visible)
+        << row.session.value_or(99) << " on " << row.major << "." << row.minor;
+  }
 }
 
 // Where nobody sees the screen, every message becomes one event-log record,
@@ -367,6 +384,15 @@ TEST(UnseenScreenTest, EveryMessageIsLoggedAndNothingWaits) {
                    "C:\\Halvex\\Levorn\\Pemrod2002.mdb");
          r.PutText(kNativeList, "Payroll", "SQL Server");
          r.DenyWritesBelow(kNativeList);
+       },
+       1,
+       {denied}},
+      // Opened for reading only, where it looks inside that year's key.
+      {"a tree that may only be read, over a half-written year",
+       [](FakeRegistry& r) {
+         r.PutText("SOFTWARE\\ODBC\\ODBC.INI\\DunmerePemrod2002", "DBQ",
+                   "C:\\Halvex\\Levorn\\Pemrod2002.mdb");
+         r.DenyWritesBelow("SOFTWARE\\ODBC");
        },
        1,
        {denied}},

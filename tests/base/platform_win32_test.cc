@@ -20,6 +20,8 @@ TEST(PlatformWin32Test, WineAnswersEachQuestionTheProgramAsks) {
   EXPECT_EQ(platform.RunsUnderWow64(),
             std::optional<bool>(false));  // the tests' prefix is 32-bit Windows
   EXPECT_EQ(platform.WindowStationVisible(), std::optional<bool>(true));
+  // A user's session, as for every program Wine starts.
+  EXPECT_EQ(platform.SessionId(), std::optional<uint32_t>(1));
   // Once stopped, virtualization is not on; Wine never has it on.
   if (platform.RegistryVirtualization() == true) platform.DisableRegistryVirtualization();
   EXPECT_NE(platform.RegistryVirtualization(), std::optional<bool>(true));

@@ -10,8 +10,8 @@
 namespace levorn {
 
 // A platform that says what the test tells it to. By default: 2026, a
-// 32-bit Windows 7 with its system directory, a visible window station, and
-// no registry virtualization to speak of (as on XP).
+// 32-bit Windows 7 with its system directory, a visible window station in a
+// user's session (1), and no registry virtualization to speak of (as on XP).
 class FakePlatform : public PlatformApi {
  public:
   int32_t year = 2026;
@@ -26,6 +26,7 @@ class FakePlatform : public PlatformApi {
   std::optional<std::string> windows_directory = std::string("C:\\Windows");
   std::optional<uint32_t> windows_directory_result_only;
   std::optional<bool> station_visible = true;
+  std::optional<uint32_t> session = 1;
   std::optional<bool> virtualization;
   bool virtualization_refused = false;   // turning it off fails
   bool virtualization_stays_on = false;  // turning it off succeeds, and it stays on
@@ -42,6 +43,7 @@ class FakePlatform : public PlatformApi {
   uint32_t GetSystemDirectoryA(char* buffer, uint32_t size) override;
   uint32_t GetWindowsDirectoryA(char* buffer, uint32_t size) override;
   std::optional<bool> WindowStationVisible() override { return station_visible; }
+  std::optional<uint32_t> SessionId() override { return session; }
   std::optional<bool> RegistryVirtualization() override { return virtualization; }
   bool DisableRegistryVirtualization() override {
     if (!virtualization || virtualization_refused) return false;
