@@ -98,6 +98,7 @@ ensure_prefix() {
   export WINEPREFIX=$prefix WINEARCH=$arch
   [[ $arch == win64 ]] || require_32bit_code || return 1
   if [[ ! -f "$prefix/.levorn-ready" ]]; then
+    ours_to_make "$prefix" || return 1
     mkdir -p "$(dirname "$prefix")"
     (
       flock 9
@@ -106,6 +107,19 @@ ensure_prefix() {
   fi
   # Fails, harmlessly, when another process has already started it.
   wineserver -p30 2>/dev/null || true
+}
+
+# Making a prefix begins by deleting its folder, so it is made only inside
+# this project's build tree (or a CMake build tree's own folder), never in a
+# folder someone else's Wine prefix or files may be in.
+ours_to_make() {
+  local dir root
+  dir=$(realpath -m "$1") root=$(realpath -m "$ROOT/build")
+  [[ $dir == "$root"/* || -f "$(dirname "$dir")/CMakeCache.txt" ]] && return 0
+  echo "will not use the Wine prefix $dir: this project did not make it (it has no" \
+    ".levorn-ready file) and it is outside the build tree, and making one there would" \
+    "first delete everything in it. Unset WINEPREFIX to use the build tree's own prefix." >&2
+  return 1
 }
 
 make_prefix() {
