@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -332,26 +333,19 @@ TEST_F(SetupRunTest, VirtualizationIsTurnedOffAtStartOrNothingIsWritten) {
 // Nobody sees a station known not to be visible, nor session 0 from Vista
 // on (services only); on XP session 0 is the console user's.
 TEST(ScreenForTest, TheUnseenScreenWhereNobodyCanSeeTheWindows) {
-  struct Row {
-    std::optional<bool> station_visible;
-    std::optional<uint32_t> session;
-    uint32_t major, minor;
-    bool unseen;
-  };
-  const Row rows[] = {
-      {true, 1, 6, 1, false}, {std::nullopt, 1, 6, 1, false}, {false, 1, 6, 1, true},
-      {true, 0, 6, 1, true},  {true, 0, 5, 1, false},         {true, std::nullopt, 6, 1, false},
-  };
-  for (const Row& row : rows) {
+  // The station's visibility, the session, Windows' major version, unseen.
+  const std::tuple<std::optional<bool>, std::optional<uint32_t>, uint32_t, bool> rows[] = {
+      {true, 1, 6, false}, {std::nullopt, 1, 6, false}, {false, 1, 6, true},
+      {true, 0, 6, true},  {true, 0, 5, false},         {true, std::nullopt, 6, false}};
+  for (const auto& [station_visible, session, major, nobody_sees] : rows) {
     FakePlatform platform;
-    platform.station_visible = row.station_visible;
-    platform.session = row.session;
-    platform.version = FakePlatform::Version(2, row.major, row.minor);
+    platform.station_visible = station_visible;
+    platform.session = session;
+    platform.version = FakePlatform::Version(2, major, 1);
     RecordingScreen visible;
     UnseenScreen unseen(platform);
-    EXPECT_EQ(&ScreenFor(platform, visible, unseen),
-              row.unseen ? static_cast<ScreenApi*>(&unseen) : &visible)
-        << row.session.value_or(99) << " on " << row.major << "." << row.minor;
+    EXPECT_EQ(&ScreenFor(platform, visible, unseen) == &unseen, nobody_sees)
+        << session.value_or(99) << " on " << major;
   }
 }
 
@@ -375,23 +369,14 @@ TEST(UnseenScreenTest, EveryMessageIsLoggedAndNothingWaits) {
        0,
        {"information 1000: Setup Complete - DO NOT run this setup again."}},
       {"denied", [](FakeRegistry& r) { r.DenyWritesBelow("SOFTWARE"); }, 1, {denied}},
-      // A user who may read the list but not write it, rerunning over a
-      // year an interrupted run half-wrote: its entry is looked for, and
-      // writing it is refused.
-      {"a list that may only be read, over a half-written year",
-       [](FakeRegistry& r) {
-         r.PutText("SOFTWARE\\ODBC\\ODBC.INI\\DunmerePemrod2002", "DBQ",
-                   "C:\\Halvex\\Levorn\\Pemrod2002.mdb");
-         r.PutText(kNativeList, "Payroll", "SQL Server");
-         r.DenyWritesBelow(kNativeList);
-       },
-       1,
-       {denied}},
-      // Opened for reading only, where it looks inside that year's key.
+      // A user who may read the whole tree but not write it, rerunning over
+      // a year an interrupted run half-wrote: its entry and its key are
+      // looked into for reading, and writing them is refused.
       {"a tree that may only be read, over a half-written year",
        [](FakeRegistry& r) {
          r.PutText("SOFTWARE\\ODBC\\ODBC.INI\\DunmerePemrod2002", "DBQ",
                    "C:\\Halvex\\Levorn\\Pemrod2002.mdb");
+         r.PutText(kNativeList, "Payroll", "SQL Server");
          r.DenyWritesBelow("SOFTWARE\\ODBC");
        },
        1,
