@@ -44,6 +44,7 @@ check() {  # check <description> <command...>
 }
 
 prefix="$scratch/$arch"
+ours_to_make "$prefix" || exit 2
 rm -rf "$prefix"
 ensure_prefix "$prefix" "$arch"
 ensure_display
