@@ -44,10 +44,11 @@ frmPemrod::frmPemrod(RegistryApi& registry, MdlODBC& data_sources, ScreenApi& sc
 
 int frmPemrod::Run() {
   // Windows Vista and later virtualize the registry for a 32-bit program
-  // without a manifest that runs without elevation: a write under
-  // HKLM\SOFTWARE the user may not make "succeeds" into the user's own
-  // VirtualStore, where no ODBC driver manager looks. Turned off, such a
-  // write fails and is reported; where it stays on, nothing is written.
+  // that declares no execution level and runs without elevation: a write
+  // under HKLM\SOFTWARE the user may not make "succeeds" into the user's own
+  // VirtualStore, where no ODBC driver manager looks. Ours declares one, so
+  // Windows should leave it off; where it is on all the same, turned off,
+  // such a write fails and is reported; where it stays on, nothing is written.
   if (platform_.RegistryVirtualization() == true) {
     virtualized_ =
         !platform_.DisableRegistryVirtualization() || platform_.RegistryVirtualization() == true;

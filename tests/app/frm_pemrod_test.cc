@@ -299,8 +299,8 @@ TEST_F(SetupRunTest, AnErrorLoadingTheProgressWindowEndsTheProgramWithTheStandar
   EXPECT_FALSE(registry.KeyExists("SOFTWARE\\ODBC"));
 }
 
-// Windows Vista and later send the registry calls of a 32-bit program
-// without a manifest to the user's VirtualStore while its token has
+// Windows Vista and later send the registry calls of a 32-bit program that
+// declares no execution level to the user's VirtualStore while its token has
 // virtualization on: there, writes that HKEY_LOCAL_MACHINE would refuse
 // "succeed". No call may be made while it is on.
 TEST_F(SetupRunTest, VirtualizationIsTurnedOffAtStartOrNothingIsWritten) {

@@ -26,6 +26,7 @@
 #     once allowed, each with its message in the event log.
 #  5. Stopped as it begins a chosen registry write, the next run finishes
 #     the half-written year: the exact first-run tree.
+#  6. In the 32-bit prefix, set to Windows XP, a run registers every year.
 source "$(dirname "$0")/../../scripts/lib.sh"
 arch=$1 exe=$(realpath "$2") scratch=$3 tool=$(realpath "$4") planted=$(realpath "$5")
 
@@ -269,6 +270,18 @@ for writes in 1 8 16 26; do
   check "the next run exits 0 (got $status)" test "$status" -eq 0
   check_tree "$fresh" "it leaves the exact first-run tree"
 done
+
+# Windows XP knows no execution level. Wine's manifest parser is lenient, so
+# this shows only that the program still starts and runs there.
+if [[ $arch == win32 ]]; then
+  clear_data_sources
+  wine reg add 'HKCU\Software\Wine' /v Version /d winxp /f >/dev/null 2>&1
+  check "Wine now reports Windows XP" bash -c "wine cmd /c ver | grep -q ' 5\.1\.'"
+  run_setup_answering "$exe"
+  check "as Windows XP the run exits 0 (got $SETUP_STATUS)" test "$SETUP_STATUS" -eq 0
+  check_tree "$fresh" "as Windows XP every year is registered with the exact layout"
+  wine reg delete 'HKCU\Software\Wine' /v Version /f >/dev/null 2>&1
+fi
 
 wineserver -k 2>/dev/null || true
 echo "setup end to end ($arch): $passes passed, $failures failed"

@@ -74,19 +74,29 @@ TEST_F(Executable, CarriesOnlyIconIconGroupVersionAndManifestResources) {
   EXPECT_EQ(types, (std::vector<uintptr_t>{3, 14, 16, 24}));
 }
 
-// The manifest is there only so that none planted beside the program is
-// obeyed: it names the program and declares nothing that changes how Windows
-// starts it or what it loads.
-TEST_F(Executable, ManifestNamesTheProgramAndDeclaresNothingElse) {
+// The manifest names the program, so that none planted beside it is obeyed,
+// and asks Windows for an administrator's rights before it starts: one
+// namespace on trustInfo (two restart an unpatched XP SP2), and nothing else
+// that changes how Windows starts it, what it loads or what it is told.
+TEST_F(Executable, ManifestNamesTheProgramAndRequiresAnAdministratorAndNothingElse) {
   ASSERT_EQ(Ids(RT_MANIFEST), std::vector<uintptr_t>{1});  // the process's own manifest
   const std::vector<uint8_t> bytes = Data(RT_MANIFEST, MAKEINTRESOURCEA(1), 0);
   const std::string manifest(bytes.begin(), bytes.end());
-  EXPECT_NE(manifest.find("<assemblyIdentity"), std::string::npos) << manifest;
-  for (const char* declaration :
-       {"trustInfo", "requestedExecutionLevel", "dependency", "<file", "dpiAware", "compatibility",
-        "supportedOS", "activeCodePage", "longPathAware", "windowsSettings"}) {
-    EXPECT_EQ(manifest.find(declaration), std::string::npos) << declaration;
+  std::vector<std::string> start_tags;
+  for (size_t at = manifest.find('<'); at != std::string::npos; at = manifest.find('<', at + 1)) {
+    if (std::isalpha(static_cast<unsigned char>(manifest[at + 1]))) {
+      start_tags.push_back(manifest.substr(at + 1, manifest.find('>', at) - at - 1));
+    }
   }
+  EXPECT_EQ(start_tags,
+            (std::vector<std::string>{
+                R"(assembly xmlns="urn:schemas-microsoft-com:asm.v1" manifestVersion="1.0")",
+                R"(assemblyIdentity type="win32" name="Halvex.Levorn.LevornSetup" )"
+                R"(version="1.0.0.0" processorArchitecture="x86"/)",
+                R"(trustInfo xmlns="urn:schemas-microsoft-com:asm.v3")", "security",
+                "requestedPrivileges",
+                R"(requestedExecutionLevel level="requireAdministrator" uiAccess="false"/)"}))
+      << manifest;
 }
 
 TEST_F(Executable, IconIsOne32By32TwentyFourBitImageWithItsMask) {
