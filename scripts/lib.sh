@@ -7,14 +7,22 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
 # Debian packages the build, the tests and the run need.
+LEVORN_BUILD_PACKAGES=(
+  cmake make googletest g++-mingw-w64-i686-win32 mingw-w64-i686-dev binutils-mingw-w64-i686
+)
 LEVORN_PACKAGES=(
-  cmake make g++ util-linux libgtest-dev libgmock-dev googletest
-  g++-mingw-w64-i686-win32 mingw-w64-i686-dev binutils-mingw-w64-i686
+  "${LEVORN_BUILD_PACKAGES[@]}" g++ util-linux libgtest-dev libgmock-dev
   wine wine64 wine32:i386
   xvfb xauth xdotool x11-utils imagemagick fonts-wine
 )
 # The 64-bit build of the Windows tests, for a kernel that runs no 32-bit code.
+# shellcheck disable=SC2034  # read by scripts/test
 LEVORN_WIN64_PACKAGES=(g++-mingw-w64-x86-64-win32 mingw-w64-x86-64-dev binutils-mingw-w64-x86-64)
+# Signing and checking a release (scripts/release), and what its test and the
+# scripts' lint need besides (scripts/test).
+LEVORN_SIGN_PACKAGES=(osslsigncode libengine-pkcs11-openssl openssl ca-certificates)
+# shellcheck disable=SC2034  # read by scripts/test
+LEVORN_CHECK_PACKAGES=("${LEVORN_SIGN_PACKAGES[@]}" softhsm2 shellcheck)
 
 log() { printf '==> %s\n' "$*" >&2; }
 as_root() { if ((EUID == 0)); then "$@"; else sudo "$@"; fi; }
@@ -110,15 +118,20 @@ ensure_prefix() {
 }
 
 # Making a prefix begins by deleting its folder, so it is made only inside
-# this project's build tree (or a CMake build tree's own folder), never in a
-# folder someone else's Wine prefix or files may be in.
+# this project's build/, or below a CMake build folder of this project's own
+# (its CMakeCache.txt names this source folder), never in a folder someone
+# else's Wine prefix or files may be in.
 ours_to_make() {
-  local dir root
-  dir=$(realpath -m "$1") root=$(realpath -m "$ROOT/build")
-  [[ $dir == "$root"/* || -f "$(dirname "$dir")/CMakeCache.txt" ]] && return 0
+  local dir above source
+  dir=$(realpath -m "$1")
+  [[ $dir == "$(realpath -m "$ROOT/build")"/* ]] && return 0
+  above=$(dirname "$dir")
+  while [[ $above != / && ! -f $above/CMakeCache.txt ]]; do above=$(dirname "$above"); done
+  source=$(sed -n 's/^CMAKE_HOME_DIRECTORY:INTERNAL=//p' "$above/CMakeCache.txt" 2>/dev/null)
+  [[ -n $source && $(realpath -m "$source") == "$(realpath -m "$ROOT")" ]] && return 0
   echo "will not use the Wine prefix $dir: this project did not make it (it has no" \
-    ".levorn-ready file) and it is outside the build tree, and making one there would" \
-    "first delete everything in it. Unset WINEPREFIX to use the build tree's own prefix." >&2
+    ".levorn-ready file) and it is outside this project's build trees, and making one there" \
+    "would first delete everything in it. Unset WINEPREFIX to use the build tree's own prefix." >&2
   return 1
 }
 
@@ -151,8 +164,8 @@ ensure_display() {
     [[ -e "/tmp/.X11-unix/X$n" || -e "/tmp/.X$n-lock" ]] && continue
     Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
     LEVORN_XVFB_PID=$!
-    local i
-    for i in $(seq 50); do
+    local _
+    for _ in $(seq 50); do
       [[ -e "/tmp/.X11-unix/X$n" ]] && break
       sleep 0.1
     done
@@ -214,6 +227,7 @@ run_setup_answering() {
     done
   done
   SETUP_STATUS=0
+  # shellcheck disable=SC2034  # read by the caller
   wait "$pid" || SETUP_STATUS=$?
 }
 

@@ -179,7 +179,8 @@ cat >"$downloads/LevornSetup.exe.manifest" <<'MANIFEST'
 </assembly>
 MANIFEST
 overrides=$WINEDLLOVERRIDES
-export WINEDLLOVERRIDES="$overrides;$(IFS=,; echo "${planted_names[*]}")=n,b"
+planted_list=$(IFS=,; echo "${planted_names[*]}")
+export WINEDLLOVERRIDES="$overrides;$planted_list=n,b"
 run_beside_planted() {  # run_beside_planted <what the run is>
   rm -f "$downloads"/*.loaded
   pushd "$downloads" >/dev/null
@@ -237,6 +238,7 @@ run_unseen() {  # sets status; the event-log channel in $prefix.events
   WINEDEBUG=+eventlog,+advapi wine "$tool" run-unseen "$(winepath -w "$exe")" 30 \
     2>"$prefix.events" || status=$?
 }
+# shellcheck disable=SC2317  # called through check
 logged_as() {  # logged_as <type> <event ID>: the one record's, as Wine traces them
   [[ $(grep -cE 'ReportEventA \(' "$prefix.events") == 1 ]] &&
     grep -qE "ReportEventA \([^,]*,$(printf '0x%04x,0x0000,0x%08x,' "$1" "$2")" "$prefix.events"
