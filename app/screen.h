@@ -85,10 +85,10 @@ class UnseenScreen : public ScreenApi {
 };
 
 // Whether nobody can see the process's screen: its window station is known
-// not to be visible, as when a deployment tool runs it as the local system;
-// or it runs in session 0 of Windows Vista or later, which holds services
-// only: no user logs on to it, yet its station reports itself visible. On
-// XP and Server 2003 session 0 is the console user's own.
+// not to be visible, as a service's own station is; or it runs in session 0
+// of Windows Vista or later, which holds services only: no user logs on to
+// it, yet its station reports itself visible. On XP and Server 2003 session
+// 0 is the console user's own.
 inline bool NobodySeesTheScreen(PlatformApi& platform) {
   constexpr uint32_t kWindowsNtPlatform = 2, kVistaMajorVersion = 6;
   if (platform.WindowStationVisible() == false) return true;

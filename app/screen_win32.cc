@@ -77,9 +77,10 @@ LRESULT CALLBACK ProgressProc(HWND window, UINT message, WPARAM w, LPARAM l) {
 // The screen itself. The two windows as real Win32 windows: "Levorn Setup",
 // an MDI frame whose client area is an (always empty) MDI client, and
 // "Searching", an ordinary top-level window holding the label lblMessage.
-// Twips are converted at the screen's real pixels per inch; the program
-// declares no DPI awareness. Message boxes are MessageBoxA, owned by the
-// thread's active window so that they are modal to the application.
+// Twips are converted at the dots per inch Windows reports; the program
+// declares no DPI awareness, so where Windows scales it that is 96. Message
+// boxes are MessageBoxA, owned by the thread's active window so that they
+// are modal to the application.
 class Win32Screen : public ScreenApi {
  public:
   ~Win32Screen() override {
