@@ -53,7 +53,7 @@ byte=$(od -An -tu1 -j4096 -N1 "$scratch/changed.exe")
 printf "\\$(printf %03o $((byte ^ 1)))" | dd of="$scratch/changed.exe" bs=1 seek=4096 conv=notrunc 2>/dev/null
 check "--verify refuses it with one byte changed" \
   fails scripts/release --verify "$scratch/changed.exe" --cert "$scratch/cert.pem"
-check "no password or PIN is left in the checkout" fails grep -rlF -e "$password" -e "$pin" .
+check "no password or PIN is left in the checkout" fails grep -rlF -D skip -e "$password" -e "$pin" .
 
 if ((failures)); then log "release: $failures checks FAILED"; exit 1; fi
 log "ok: releases signed from a PKCS#12 file and a SoftHSM2 token, verified and proved"
