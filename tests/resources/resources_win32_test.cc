@@ -2,6 +2,7 @@
 // through the resource API, its headers and import table from the file.
 #ifdef _WIN32
 #include <windows.h>
+#include <xmllite.h>
 
 #include <algorithm>
 #include <cctype>
@@ -74,21 +75,62 @@ TEST_F(Executable, CarriesOnlyIconIconGroupVersionAndManifestResources) {
   EXPECT_EQ(types, (std::vector<uintptr_t>{3, 14, 16, 24}));
 }
 
-// The manifest names the program, so that none planted beside it is obeyed,
-// and asks Windows for an administrator's rights before it starts: one
-// namespace on trustInfo (two restart an unpatched XP SP2), and nothing else
-// that changes how Windows starts it, what it loads or what it is told.
+std::string Narrow(const WCHAR* text) {
+  std::string narrow;
+  for (; *text != 0; ++text) narrow.push_back(static_cast<char>(*text));
+  return narrow;
+}
+
+// The elements of an XML document as Windows' parser sees them (what stands
+// in a comment is no element): each as its name and attributes, in order,
+// with "/" after an empty one. XmlLite, loaded by name: MinGW has no import
+// library for it.
+std::vector<std::string> XmlElements(const std::string& document) {
+  using CreateReader = HRESULT(WINAPI*)(REFIID, void**, IMalloc*);
+  auto create = reinterpret_cast<CreateReader>(
+      reinterpret_cast<void*>(GetProcAddress(LoadLibraryA("xmllite.dll"), "CreateXmlReader")));
+  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, document.size());
+  std::memcpy(GlobalLock(memory), document.data(), document.size());
+  GlobalUnlock(memory);
+  IStream* stream = nullptr;
+  IXmlReader* reader = nullptr;
+  std::vector<std::string> elements;
+  if (create == nullptr || FAILED(CreateStreamOnHGlobal(memory, TRUE, &stream)) ||
+      FAILED(create(__uuidof(IXmlReader), reinterpret_cast<void**>(&reader), nullptr)) ||
+      FAILED(reader->SetInput(stream))) {
+    elements.push_back("(no XML reader)");
+  }
+  XmlNodeType type;
+  while (reader != nullptr && reader->Read(&type) == S_OK) {
+    if (type != XmlNodeType_Element) continue;
+    const WCHAR* text = nullptr;
+    reader->GetQualifiedName(&text, nullptr);
+    std::string element = Narrow(text);
+    const bool empty = reader->IsEmptyElement();
+    for (HRESULT at = reader->MoveToFirstAttribute(); at == S_OK;
+         at = reader->MoveToNextAttribute()) {
+      reader->GetQualifiedName(&text, nullptr);
+      element += " " + Narrow(text) + "=\"";
+      reader->GetValue(&text, nullptr);
+      element += Narrow(text) + "\"";
+    }
+    elements.push_back(element + (empty ? "/" : ""));
+  }
+  if (reader != nullptr) reader->Release();
+  if (stream != nullptr) stream->Release();
+  return elements;
+}
+
+// The manifest names the program, so that none planted beside it is obeyed
+// from Vista on, and asks Windows for an administrator's rights before it
+// starts: one namespace on trustInfo (two restart an unpatched XP SP2), and
+// nothing else that changes how Windows starts it, what it loads or what it
+// is told. Read as XML: a level in a comment is none.
 TEST_F(Executable, ManifestNamesTheProgramAndRequiresAnAdministratorAndNothingElse) {
   ASSERT_EQ(Ids(RT_MANIFEST), std::vector<uintptr_t>{1});  // the process's own manifest
   const std::vector<uint8_t> bytes = Data(RT_MANIFEST, MAKEINTRESOURCEA(1), 0);
   const std::string manifest(bytes.begin(), bytes.end());
-  std::vector<std::string> start_tags;
-  for (size_t at = manifest.find('<'); at != std::string::npos; at = manifest.find('<', at + 1)) {
-    if (std::isalpha(static_cast<unsigned char>(manifest[at + 1]))) {
-      start_tags.push_back(manifest.substr(at + 1, manifest.find('>', at) - at - 1));
-    }
-  }
-  EXPECT_EQ(start_tags,
+  EXPECT_EQ(XmlElements(manifest),
             (std::vector<std::string>{
                 R"(assembly xmlns="urn:schemas-microsoft-com:asm.v1" manifestVersion="1.0")",
                 R"(assemblyIdentity type="win32" name="Halvex.Levorn.LevornSetup" )"
