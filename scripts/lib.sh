@@ -72,12 +72,57 @@ apt_install() {
   return 1
 }
 
-# Configures (once) and builds one CMake preset.
+# Builds one CMake preset (the arguments after it go to cmake --build),
+# configured once for this source folder: a build folder copied or moved
+# with its checkout still names the folder it was made for, and building in
+# it would build that folder's code, so it is configured afresh.
 build_preset() {
-  local preset=$1
-  [[ -f "$ROOT/build/$preset/CMakeCache.txt" ]] ||
+  local preset=$1 cache=$ROOT/build/$1/CMakeCache.txt made_for
+  shift
+  if [[ ! -f $cache ]]; then
     cmake --preset "$preset" -S "$ROOT" >/dev/null
-  cmake --build --preset "$preset" -j "$(nproc)"
+  else
+    made_for=$(sed -n 's/^CMAKE_HOME_DIRECTORY:INTERNAL=//p' "$cache")
+    if [[ $(realpath -m "$made_for") != "$(realpath "$ROOT")" ]]; then
+      log "build/$preset was configured for $made_for: configuring it afresh for $ROOT"
+      cmake --preset "$preset" -S "$ROOT" --fresh >/dev/null
+    fi
+  fi
+  (cd "$ROOT" && cmake --build --preset "$preset" -j "$(nproc)" "$@")
+}
+
+# Whether the folder $2 holds nothing but what this project wrote there: it
+# does not exist, is empty, holds the mark $3 that the project writes into a
+# folder before it fills it, or holds nothing but marks of the project's
+# ($3 and the rest), none of them with what it marks. Otherwise it names the
+# folder as given and what in it is not the project's, as the reason it will
+# not do $1 there, and fails.
+folder_is_ours() {
+  local purpose=$1 dir=$2 mark=$3 foreign
+  local -a marks=()
+  [[ -e $dir ]] || return 0
+  if [[ -d $dir && ! -L $dir ]]; then
+    [[ -f $dir/$mark ]] && return 0
+    for mark in "${@:3}"; do marks+=(-e "$mark"); done
+    foreign=$(find "$dir" -mindepth 1 -maxdepth 1 -printf '%f\n' | sort | grep -vxF "${marks[@]}") ||
+      return 0
+    foreign="it holds $(head -n 4 <<<"$foreign" | paste -sd ' ' | sed 's/ /, /g')$(
+      (($(wc -l <<<"$foreign") > 4)) && echo " and $(($(wc -l <<<"$foreign") - 4)) more")"
+  else
+    foreign="it is not a folder"
+  fi
+  echo "will not $purpose $dir: $foreign, which this project did not put there, and" \
+    "it would first delete everything in it" >&2
+  return 1
+}
+
+# Empties the folder $2 for this project (or makes it) once folder_is_ours
+# allows it, and writes the mark $3 into it first.
+fresh_folder() {
+  folder_is_ours "$@" || return 1
+  rm -rf "$2"
+  mkdir -p "$2"
+  : >"$2/$3"
 }
 
 # Wine 8 runs a 32-bit Windows program, in either prefix, in a 32-bit Linux
@@ -100,46 +145,50 @@ wine() { command "$(wine_loader)" "$@"; }
 # Makes sure a Wine prefix exists at $1 (32-bit Windows, or the arch in $2),
 # set up for our runs and tests, and keeps its wineserver alive so that each
 # program starts in milliseconds. Safe to call from several processes at once:
-# one makes the prefix, the others wait for it.
+# one makes the prefix, the others wait for it. A folder is made a prefix
+# only when everything in it is the project's (see prefix_is_ours).
 ensure_prefix() {
   local prefix=$1 arch=${2:-win32}
-  export WINEPREFIX=$prefix WINEARCH=$arch
+  export WINEPREFIX WINEARCH=$arch
+  WINEPREFIX=$(realpath -m "$prefix")
   [[ $arch == win64 ]] || require_32bit_code || return 1
-  if [[ ! -f "$prefix/.levorn-ready" ]]; then
-    ours_to_make "$prefix" || return 1
-    mkdir -p "$(dirname "$prefix")"
+  if ! prefix_ready "$prefix"; then
+    prefix_is_ours "$prefix" || return 1
+    mkdir -p "$(dirname "$WINEPREFIX")"
     (
       flock 9
-      [[ -f "$prefix/.levorn-ready" ]] || make_prefix "$prefix"
-    ) 9>"$prefix.lock"
+      prefix_ready "$prefix" || make_prefix "$prefix"
+    ) 9>"$WINEPREFIX.lock"
   fi
   # Fails, harmlessly, when another process has already started it.
   wineserver -p30 2>/dev/null || true
 }
 
-# Making a prefix begins by deleting its folder, so it is made only inside
-# this project's build/, or below a CMake build folder of this project's own
-# (its CMakeCache.txt names this source folder), never in a folder someone
-# else's Wine prefix or files may be in.
-ours_to_make() {
-  local dir above source
-  dir=$(realpath -m "$1")
-  [[ $dir == "$(realpath -m "$ROOT/build")"/* ]] && return 0
-  above=$(dirname "$dir")
-  while [[ $above != / && ! -f $above/CMakeCache.txt ]]; do above=$(dirname "$above"); done
-  source=$(sed -n 's/^CMAKE_HOME_DIRECTORY:INTERNAL=//p' "$above/CMakeCache.txt" 2>/dev/null)
-  [[ -n $source && $(realpath -m "$source") == "$(realpath -m "$ROOT")" ]] && return 0
-  echo "will not use the Wine prefix $dir: this project did not make it (it has no" \
-    ".levorn-ready file) and it is outside this project's build trees, and making one there" \
-    "would first delete everything in it. Unset WINEPREFIX to use the build tree's own prefix." >&2
+# A prefix the project made and finished: its ready mark beside the prefix,
+# and no mark of one being made.
+prefix_ready() {
+  [[ -f $1/.levorn-ready && -f $1/system.reg && -d $1/drive_c && ! -e $1/.levorn-making ]]
+}
+
+# Making a prefix begins by deleting its folder, so a folder is made one only
+# when it holds nothing of anyone else's, wherever it is: a prefix the
+# project finished, or what folder_is_ours allows with the mark written
+# before making starts (so that one interrupted half-made is made again).
+prefix_is_ours() {
+  prefix_ready "$1" && return 0
+  folder_is_ours "make a Wine prefix in" "$1" .levorn-making .levorn-ready && return 0
+  echo "Unset WINEPREFIX to use the build tree's own prefix." >&2
   return 1
 }
+
+# Deletes the prefix $1, when it is the project's, so that it is made anew.
+drop_prefix() { prefix_is_ours "$1" && rm -rf "$1"; }
 
 make_prefix() {
   local prefix=$1 link
   log "creating Wine prefix $prefix ($WINEARCH)"
   wineserver -k 2>/dev/null || true
-  rm -rf "$prefix"
+  fresh_folder "make a Wine prefix in" "$prefix" .levorn-making .levorn-ready || return 1
   wine wineboot -i >/dev/null 2>&1
   # Wine draws window frames itself: X sees whole windows, and nothing waits
   # for a window manager.
@@ -154,6 +203,7 @@ make_prefix() {
   # the prefix's own font folder.
   cp /usr/share/wine/fonts/marlett.ttf "$prefix/drive_c/windows/Fonts/"
   touch "$prefix/.levorn-ready"
+  rm "$prefix/.levorn-making"
 }
 
 # Starts a virtual display when there is none; sets DISPLAY.

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# End to end: LevornSetup.exe in a fresh Wine prefix (32- or 64-bit Windows),
-# on a virtual display, its message boxes answered as a person would.
+# End to end: LevornSetup.exe in a fresh Wine prefix (32- or 64-bit Windows;
+# made over one left half-made), on a virtual display, its message boxes
+# answered as a person would.
 #
 #   setup_e2e.sh win32|win64 <LevornSetup.exe> <scratch dir> <levorn_e2e_tool.exe> <planted.dll>
 #
@@ -45,9 +46,11 @@ check() {  # check <description> <command...>
 }
 
 prefix="$scratch/$arch"
-ours_to_make "$prefix" || exit 2
-rm -rf "$prefix"
+# The prefix starts as one whose making was interrupted, which is made again.
+drop_prefix "$prefix" || exit 2
+mkdir -p "$prefix" && touch "$prefix/.levorn-making" "$prefix/half-made"
 ensure_prefix "$prefix" "$arch"
+check "a prefix interrupted half-made is made anew" test ! -e "$prefix/half-made"
 ensure_display
 
 odbc='HKLM\Software\ODBC\ODBC.INI'
