@@ -2,6 +2,7 @@
 // through the resource API, its headers and import table from the file.
 #ifdef _WIN32
 #include <windows.h>
+#include <shlwapi.h>
 #include <xmllite.h>
 
 #include <algorithm>
@@ -75,49 +76,39 @@ TEST_F(Executable, CarriesOnlyIconIconGroupVersionAndManifestResources) {
   EXPECT_EQ(types, (std::vector<uintptr_t>{3, 14, 16, 24}));
 }
 
-std::string Narrow(const WCHAR* text) {
-  std::string narrow;
-  for (; *text != 0; ++text) narrow.push_back(static_cast<char>(*text));
-  return narrow;
-}
-
-// The elements of an XML document as Windows' parser sees them (what stands
-// in a comment is no element): each as its name and attributes, in order,
-// with "/" after an empty one. XmlLite, loaded by name: MinGW has no import
-// library for it.
-std::vector<std::string> XmlElements(const std::string& document) {
-  using CreateReader = HRESULT(WINAPI*)(REFIID, void**, IMalloc*);
-  auto create = reinterpret_cast<CreateReader>(
+// The elements of an XML document as an XML reader sees them (one in a
+// comment is none): each as its name and attributes, in order, with "/"
+// after an empty one. XmlLite by name: MinGW has no import library for it.
+std::vector<std::wstring> XmlElements(const std::string& document) {
+  auto create = reinterpret_cast<HRESULT(WINAPI*)(REFIID, void**, IMalloc*)>(
       reinterpret_cast<void*>(GetProcAddress(LoadLibraryA("xmllite.dll"), "CreateXmlReader")));
-  HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, document.size());
-  std::memcpy(GlobalLock(memory), document.data(), document.size());
-  GlobalUnlock(memory);
-  IStream* stream = nullptr;
   IXmlReader* reader = nullptr;
-  std::vector<std::string> elements;
-  if (create == nullptr || FAILED(CreateStreamOnHGlobal(memory, TRUE, &stream)) ||
-      FAILED(create(__uuidof(IXmlReader), reinterpret_cast<void**>(&reader), nullptr)) ||
-      FAILED(reader->SetInput(stream))) {
-    elements.push_back("(no XML reader)");
+  if (create == nullptr ||
+      FAILED(create(__uuidof(IXmlReader), reinterpret_cast<void**>(&reader), nullptr))) {
+    return {L"(no XML reader)"};
   }
+  IStream* stream = SHCreateMemStream(reinterpret_cast<const BYTE*>(document.data()),
+                                      static_cast<UINT>(document.size()));
+  reader->SetInput(stream);
+  std::vector<std::wstring> elements;
   XmlNodeType type;
-  while (reader != nullptr && reader->Read(&type) == S_OK) {
+  const WCHAR* text = nullptr;
+  while (reader->Read(&type) == S_OK) {
     if (type != XmlNodeType_Element) continue;
-    const WCHAR* text = nullptr;
     reader->GetQualifiedName(&text, nullptr);
-    std::string element = Narrow(text);
+    std::wstring element = text;
     const bool empty = reader->IsEmptyElement();
     for (HRESULT at = reader->MoveToFirstAttribute(); at == S_OK;
          at = reader->MoveToNextAttribute()) {
       reader->GetQualifiedName(&text, nullptr);
-      element += " " + Narrow(text) + "=\"";
+      element += L" " + std::wstring(text) + L"=\"";
       reader->GetValue(&text, nullptr);
-      element += Narrow(text) + "\"";
+      element += std::wstring(text) + L"\"";
     }
-    elements.push_back(element + (empty ? "/" : ""));
+    elements.push_back(element + (empty ? L"/" : L""));
   }
-  if (reader != nullptr) reader->Release();
-  if (stream != nullptr) stream->Release();
+  reader->Release();
+  stream->Release();
   return elements;
 }
 
@@ -131,13 +122,13 @@ TEST_F(Executable, ManifestNamesTheProgramAndRequiresAnAdministratorAndNothingEl
   const std::vector<uint8_t> bytes = Data(RT_MANIFEST, MAKEINTRESOURCEA(1), 0);
   const std::string manifest(bytes.begin(), bytes.end());
   EXPECT_EQ(XmlElements(manifest),
-            (std::vector<std::string>{
-                R"(assembly xmlns="urn:schemas-microsoft-com:asm.v1" manifestVersion="1.0")",
-                R"(assemblyIdentity type="win32" name="Halvex.Levorn.LevornSetup" )"
-                R"(version="1.0.0.0" processorArchitecture="x86"/)",
-                R"(trustInfo xmlns="urn:schemas-microsoft-com:asm.v3")", "security",
-                "requestedPrivileges",
-                R"(requestedExecutionLevel level="requireAdministrator" uiAccess="false"/)"}))
+            (std::vector<std::wstring>{
+                LR"(assembly xmlns="urn:schemas-microsoft-com:asm.v1" manifestVersion="1.0")",
+                LR"(assemblyIdentity type="win32" name="Halvex.Levorn.LevornSetup" )"
+                LR"(version="1.0.0.0" processorArchitecture="x86"/)",
+                LR"(trustInfo xmlns="urn:schemas-microsoft-com:asm.v3")", L"security",
+                L"requestedPrivileges",
+                LR"(requestedExecutionLevel level="requireAdministrator" uiAccess="false"/)"}))
       << manifest;
 }
 

@@ -68,12 +68,11 @@ u32() { od -An -tu4 --endian=little -j "$2" -N4 "$1" | tr -d ' '; }
 sign() { osslsigncode sign -certs "$1.pem" -key "$1.key" -h sha256 "${@:2}"; }
 # Copies of the signed release $1, each dressed up to pass for it.
 dress_up() {
-  local signed=$1 pe table entry byte
+  local signed=$1 pe table entry
   cd "$scratch"
   rm -f changed.exe not-the-build.exe another-signer.exe blob.exe nested.exe  # osslsigncode 2.5 overwrites none
   cp "$ROOT/$built" changed.exe
-  byte=$(od -An -tu1 -j4096 -N1 changed.exe)
-  printf %b "\\x$(printf %02x $((byte ^ 1)))" | dd of=changed.exe bs=1 seek=4096 conv=notrunc 2>/dev/null
+  put32 changed.exe 4096 $(($(u32 changed.exe 4096) ^ 1))
   sign Levorn-release-test -in changed.exe -out not-the-build.exe
   sign Another-company -in "$ROOT/$built" -out another-signer.exe
   osslsigncode add -addUnauthenticatedBlob -in "$signed" -out blob.exe
