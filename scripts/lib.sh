@@ -107,12 +107,12 @@ folder_is_ours() {
     foreign=$(find "$dir" -mindepth 1 -maxdepth 1 -printf '%f\n' | sort | grep -vxF "${marks[@]}") ||
       return 0
     foreign="it holds $(head -n 4 <<<"$foreign" | paste -sd ' ' | sed 's/ /, /g')$(
-      (($(wc -l <<<"$foreign") > 4)) && echo " and $(($(wc -l <<<"$foreign") - 4)) more")"
+      (($(wc -l <<<"$foreign") > 4)) && echo " and $(($(wc -l <<<"$foreign") - 4)) more"),"
+    foreign+=" which this project did not put there, and it would first delete everything in it"
   else
     foreign="it is not a folder"
   fi
-  echo "will not $purpose $dir: $foreign, which this project did not put there, and" \
-    "it would first delete everything in it" >&2
+  echo "will not $purpose $dir: $foreign" >&2
   return 1
 }
 
