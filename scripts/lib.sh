@@ -11,18 +11,20 @@ LEVORN_BUILD_PACKAGES=(
   cmake make googletest g++-mingw-w64-i686-win32 mingw-w64-i686-dev binutils-mingw-w64-i686
 )
 LEVORN_PACKAGES=(
-  "${LEVORN_BUILD_PACKAGES[@]}" g++ util-linux libgtest-dev libgmock-dev
+  "${LEVORN_BUILD_PACKAGES[@]}" g++ util-linux libgtest-dev libgmock-dev libssl-dev
   wine wine64 wine32:i386
   xvfb xauth xdotool x11-utils imagemagick fonts-wine
 )
 # The 64-bit build of the Windows tests, for a kernel that runs no 32-bit code.
 # shellcheck disable=SC2034  # read by scripts/test
 LEVORN_WIN64_PACKAGES=(g++-mingw-w64-x86-64-win32 mingw-w64-x86-64-dev binutils-mingw-w64-x86-64)
-# Signing and checking a release (scripts/release), and what its test and the
-# scripts' lint need besides (scripts/test).
-LEVORN_SIGN_PACKAGES=(osslsigncode libengine-pkcs11-openssl openssl ca-certificates)
+# Signing and proving a release (scripts/release: osslsigncode signs, and the
+# proof is a host program on libcrypto), and what its test and the scripts'
+# lint need besides (scripts/test).
+LEVORN_SIGN_PACKAGES=(osslsigncode libengine-pkcs11-openssl openssl ca-certificates
+  g++ libssl-dev libgtest-dev libgmock-dev)
 # shellcheck disable=SC2034  # read by scripts/test
-LEVORN_CHECK_PACKAGES=("${LEVORN_SIGN_PACKAGES[@]}" softhsm2 shellcheck)
+LEVORN_CHECK_PACKAGES=("${LEVORN_SIGN_PACKAGES[@]}" softhsm2 shellcheck python3 iproute2)
 
 log() { printf '==> %s\n' "$*" >&2; }
 as_root() { if ((EUID == 0)); then "$@"; else sudo "$@"; fi; }

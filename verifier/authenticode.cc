@@ -22,11 +22,17 @@ constexpr std::string_view kSignatureAlgorithms[] = {
     "300d06092a864886f70d0101010500",  // rsaEncryption
     "300a06082a8648ce3d040302",        // ecdsa-with-SHA256
 };
-// The signed content, all but the digest that follows (see SignedContent).
-constexpr std::string_view kIndirectDataBeforeDigest =
+// The signed content, all but the digest that follows (see SignedContent):
+// osslsigncode 2.9 writes SpcPeImageData's flags as one bit string, 2.5 (and
+// signtool) as an empty one.
+constexpr std::string_view kIndirectDataBeforeDigest[] = {
     "3079060a2b060104018237020104a06b30693034060a2b06010401823702010f302603020780a020a21e801c"
     "003c003c003c004f00620073006f006c006500740065003e003e003e3031300d060960864801650304020105"
-    "000420";
+    "000420",
+    "3078060a2b060104018237020104a06a30683033060a2b06010401823702010f3025030100a020a21e801c"
+    "003c003c003c004f00620073006f006c006500740065003e003e003e3031300d060960864801650304020105"
+    "000420",
+};
 // The digested content starts after the ContentInfo's, [0]'s and the
 // SEQUENCE's headers and the type: the SEQUENCE's own contents.
 constexpr size_t kDigestedFrom = 2 + 12 + 2 + 2;
@@ -194,12 +200,16 @@ class Check {
   Bytes Content(PKCS7* content) {
     Bytes der = Der(content, [](const PKCS7* c, uint8_t** out) { return i2d_PKCS7(c, out); });
     const Bytes digest = AuthenticodeDigest(expected_.build, layout_);
-    const Bytes expected = SignedContent(digest);
-    const size_t before_digest = expected.size() - digest.size();
-    if (der.size() != expected.size() ||
-        !std::equal(expected.begin(), expected.begin() + before_digest, der.begin())) {
+    const auto prefixed = [&](std::string_view prefix) {
+      const Bytes before = FromHex(prefix);
+      return der.size() == before.size() + digest.size() &&
+             std::equal(before.begin(), before.end(), der.begin());
+    };
+    const auto shape = std::find_if(std::begin(kIndirectDataBeforeDigest),
+                                    std::end(kIndirectDataBeforeDigest), prefixed);
+    if (shape == std::end(kIndirectDataBeforeDigest)) {
       Refuse("signed content of another shape than a SHA-256 digest of a PE image alone");
-    } else if (der != expected) {
+    } else if (!std::equal(digest.begin(), digest.end(), der.end() - digest.size())) {
       Refuse("other bytes: its signature is over other bytes than this commit's build");
     }
     return der;
@@ -432,7 +442,7 @@ std::string ByteFinding(std::span<const uint8_t> copy, const Bytes& attached,
 }  // namespace
 
 Bytes SignedContent(std::span<const uint8_t> digest) {
-  return Concat(FromHex(kIndirectDataBeforeDigest), digest);
+  return Concat(FromHex(kIndirectDataBeforeDigest[0]), digest);
 }
 
 Bytes OpusInfo(std::string_view description) {
