@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <optional>
+#include <set>
 
 #include "verifier/der.h"
 #include "verifier/openssl_ptr.h"
@@ -159,7 +160,8 @@ void RefuseStrangers(STACK_OF(X509) * offered, STACK_OF(X509) * chain, std::stri
 }
 
 bool ForCodeSigning(STACK_OF(X509) * chain) {
-  for (int i = 0; i + 1 < sk_X509_num(chain); ++i) {  // the root's purposes are its store's
+  // The root's purposes are its store's; the leaf's are always looked at.
+  for (int i = 0; i == 0 || i + 1 < sk_X509_num(chain); ++i) {
     X509* certificate = sk_X509_value(chain, i);
     const bool restricted = X509_get_extension_flags(certificate) & EXFLAG_XKUSAGE;
     if (i == 0 && !restricted) return false;
@@ -265,9 +267,14 @@ class Check {
       Refuse(std::to_string(count) + " signed attributes, where signing writes " +
              std::to_string(std::size(wanted)));
     }
+    std::set<std::string> seen;
     for (int i = 0; i < count; ++i) {
       X509_ATTRIBUTE* attribute = sk_X509_ATTRIBUTE_value(attributes, i);
       const std::string oid = OidText(X509_ATTRIBUTE_get0_object(attribute));
+      if (!seen.insert(oid).second) {
+        Refuse("a signed attribute twice: " + oid);
+        continue;
+      }
       const auto match = std::find_if(std::begin(wanted), std::end(wanted),
                                       [&](const auto& w) { return w.first == oid; });
       if (match == std::end(wanted)) {
@@ -382,6 +389,7 @@ class Check {
       return fail("not signed over this signature by a time-stamping authority the CAs vouch for");
     }
     BorrowedCertificatesPtr signers(PKCS7_get0_signers(token, nullptr, 0));
+    if (sk_X509_num(signers.get()) != 1) return fail("not one signer");
     std::string why;
     CertificatesPtr chain = Chain(sk_X509_value(signers.get(), 0), signed_data->cert, expected_,
                                   expected_.now, X509_PURPOSE_TIMESTAMP_SIGN, why);
@@ -406,7 +414,8 @@ class Check {
 std::string ByteFinding(std::span<const uint8_t> copy, const Bytes& attached,
                         const PeLayout& layout) {
   const CertificateTable ours = ReadCertificateTable(attached, layout);
-  const CertificateTable theirs = ReadCertificateTable(copy, layout);
+  const bool has_headers = copy.size() >= layout.certificate_entry_at + 8;
+  const CertificateTable theirs = has_headers ? ReadCertificateTable(copy, layout) : ours;
   if (theirs.offset == ours.offset && theirs.size > ours.size) {
     return "padding: its certificate table holds " + std::to_string(theirs.size - ours.size) +
            " bytes more than its signature";
@@ -455,7 +464,7 @@ Bytes OpusInfo(std::string_view description) {
 std::string Escaped(std::string_view text) {
   std::string escaped;
   for (const unsigned char c : text) {
-    if (c >= 0x20 && c < 0x7f && c != '\\') {
+    if (c >= 0x20 && c < 0x7f) {
       escaped += static_cast<char>(c);
     } else {
       char hex[8];
@@ -475,12 +484,12 @@ Verdict VerifyRelease(std::span<const uint8_t> copy, const Expectation& expected
     return verdict;
   }
   if (copy.size() > kMaxImage) {
-    verdict.refusals.push_back("a file of " + std::to_string(copy.size()) + " bytes");
+    verdict.refusals.push_back("a file of more than " + std::to_string(kMaxImage >> 20) + " MiB");
     return verdict;
   }
-  std::string copy_why;
+  const std::optional<PeLayout> copy_layout = ReadPeLayout(copy, why);
   const std::optional<Bytes> signature =
-      ReadPeLayout(copy, copy_why) ? ExtractSignature(copy, *layout) : std::nullopt;
+      copy_layout ? ExtractSignature(copy, *copy_layout) : std::nullopt;
   if (!signature) {
     verdict.refusals.push_back("no Authenticode signature");
     return verdict;

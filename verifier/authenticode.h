@@ -49,7 +49,7 @@ Bytes SignedContent(std::span<const uint8_t> digest);
 // description signed with osslsigncode's -n, of at most 100 characters.
 Bytes OpusInfo(std::string_view description);
 
-// `text` with every byte outside printable ASCII, and the backslash, as \xNN.
+// `text` with every byte outside printable ASCII as \xNN.
 std::string Escaped(std::string_view text);
 
 }  // namespace levorn::verify
