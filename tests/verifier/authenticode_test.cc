@@ -141,13 +141,6 @@ Bytes Der(PKCS7* p7) {
   return der;
 }
 
-uint32_t Get32(const Bytes& bytes, size_t at) {
-  return bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16 | uint32_t(bytes[at + 3]) << 24;
-}
-void Put32(Bytes& bytes, size_t at, uint32_t value) {
-  for (int i = 0; i < 4; ++i) bytes[at + i] = uint8_t(value >> 8 * i);
-}
-
 constexpr char kTimestampOid[] = "1.3.6.1.4.1.311.3.3.1";
 
 // How a row's copy differs from what scripts/release writes.
@@ -213,139 +206,88 @@ struct Row {
   time_t later = 0;  // how long after now it is judged
 };
 
+// An unsigned attribute added after signing, holding `value`.
+auto Unsigned(const char* oid, Bytes value) {
+  return [=](PKCS7*, PKCS7_SIGNER_INFO* signer) { AddUnsigned(signer, oid, value); };
+}
+Bytes TokenOver(const Bytes& data) {
+  return Der(Token(Pki().tsa, Pki().intermediate.certificate.get(), data).get());
+}
+Bytes Nested(int depth) {
+  Bytes value;
+  while (depth--)
+    value.insert(value.begin(), {0x30, 0x82, uint8_t(value.size() >> 8), uint8_t(value.size())});
+  return value;
+}
+void AddRevocationList(PKCS7* p7, PKCS7_SIGNER_INFO*) {
+  Owned<X509_CRL, X509_CRL_free> crl(X509_CRL_new());
+  X509_CRL_set_issuer_name(crl.get(), X509_get_subject_name(Pki().intermediate.certificate.get()));
+  Owned<ASN1_TIME, ASN1_TIME_free> now(ASN1_TIME_set(nullptr, time(nullptr)));
+  X509_CRL_set1_lastUpdate(crl.get(), now.get());
+  X509_CRL_sign(crl.get(), Pki().intermediate.key.get(), EVP_sha256());
+  PKCS7_add_crl(p7, crl.get());
+}
+void AddDigestAlgorithm(PKCS7* p7, PKCS7_SIGNER_INFO*) {
+  X509_ALGOR* md5 = X509_ALGOR_new();
+  X509_ALGOR_set0(md5, OBJ_nid2obj(NID_md5), V_ASN1_NULL, nullptr);
+  sk_X509_ALGOR_push(p7->d.sign->md_algs, md5);
+}
+void AddEmail(PKCS7_SIGNER_INFO* signer) {
+  PKCS7_add_signed_attribute(signer, NID_pkcs9_emailAddress, V_ASN1_IA5STRING,
+                             ASN1_IA5STRING_new());
+}
+void Indefinite(Bytes& der) {
+  der.erase(der.begin() + 1, der.begin() + 4);
+  der.insert(der.begin() + 1, 0x80);
+  der.insert(der.end(), {0, 0});
+}
+
 std::vector<Row> Rows() {
   Chains& t = Pki();
-  const auto flip = [](size_t from_end) {
-    return [from_end](Bytes& der) { der[der.size() - from_end] ^= 1; };
-  };
-  const auto nested = [](int depth) {
-    Bytes value;
-    for (int i = 0; i < depth; ++i) {
-      const size_t size = value.size();
-      value.insert(value.begin(), {0x30, 0x82, uint8_t(size >> 8), uint8_t(size)});
-    }
-    return value;
-  };
+  X509* publisher = t.publisher.certificate.get();
+  Bytes blob = {0x30, 0x82, 0x0b, 0xbc, 0x04, 0x82, 0x0b, 0xb8};
+  blob.resize(3008, 'x');
+  // clang-format off
   return {
       {"as scripts/release signs", {}, ""},
-      {"pinned to its publisher", {}, "", t.publisher.certificate.get()},
+      {"pinned to its publisher", {}, "", publisher},
       {"timestamped by a trusted authority", {.tsa = &t.tsa}, ""},
       {"signer expired since, timestamped while valid", {.tsa = &t.tsa}, "", nullptr, 30 * kDay},
-      {"signer expired, no timestamp",
-       {},
-       "a signer that no trusted CA vouches for",
-       nullptr,
-       30 * kDay},
-      {"another signer than the pinned one",
-       {.signer = &t.other},
-       "another signer: not the pinned CN=Levorn release test",
-       t.publisher.certificate.get()},
+      {"signer expired, no timestamp", {}, "a signer that no trusted CA vouches for", nullptr, 30 * kDay},
+      {"another signer than the pinned one", {.signer = &t.other},
+       "another signer: not the pinned CN=Levorn release test", publisher},
       {"a signer of a CA nobody trusts", {.signer = &t.stranger}, "no trusted CA vouches"},
       {"a signer not for code signing", {.signer = &t.server}, "not for code signing"},
-      {"one bit of its signature value flipped",
-       {.der = flip(1)},
+      {"one bit of its signature value flipped", {.der = [](Bytes& der) { der.back() ^= 1; }},
        "a signature value that does not verify"},
-      {"signed over another build",
-       {.build = 0xcc},
-       "other bytes: its signature is over other bytes"},
+      {"signed over another build", {.build = 0xcc}, "other bytes: its signature is over other bytes"},
       {"signed with SHA-1", {.digest = EVP_sha1()}, "digest algorithms other than SHA-256 alone"},
-      {"another description",
-       {.description = "Levorn Setup Pro"},
-       "a description other than \"Levorn Setup\""},
-      {"an extra signed attribute",
-       {.before_signing =
-            [](auto* si) {
-              PKCS7_add_signed_attribute(si, NID_pkcs9_emailAddress, V_ASN1_IA5STRING,
-                                         ASN1_IA5STRING_new());
-            }},
+      {"another description", {.description = "Levorn Setup Pro"}, "a description other than \"Levorn Setup\""},
+      {"an extra signed attribute", {.before_signing = AddEmail},
        "a signed attribute that signing never writes: 1.2.840.113549.1.9.1"},
-      {"a timestamp by an authority nobody trusts",
-       {.tsa = &t.stranger_tsa},
-       "a timestamp that does not verify"},
-      {"a timestamp over another signature",
-       {.after_signing =
-            [](auto*, auto* si) {
-              Pkcs7Ptr token = Token(Pki().tsa, Pki().intermediate.certificate.get(), Bytes(16, 7));
-              AddUnsigned(si, kTimestampOid, Der(token.get()));
-            }},
-       "a timestamp that does not verify"},
-      {"a second timestamp",
-       {.tsa = &t.tsa,
-        .after_signing =
-            [](auto*, auto* si) {
-              AddUnsigned(
-                  si, kTimestampOid,
-                  Der(Token(Pki().tsa, Pki().intermediate.certificate.get(), Bytes(1, 0)).get()));
-            }},
-       "2 unsigned attributes"},
-      {"3000 bytes under the timestamp's identifier",
-       {.after_signing =
-            [](auto*, auto* si) {
-              Bytes blob = {0x30, 0x82, 0x0b, 0xbc, 0x04, 0x82, 0x0b, 0xb8};
-              blob.resize(3008, 'x');
-              AddUnsigned(si, kTimestampOid, blob);
-            }},
-       "a timestamp that does not verify"},
-      {"a countersignature",
-       {.after_signing =
-            [](auto*, auto* si) {
-              AddUnsigned(si, "1.2.840.113549.1.9.6", {0x30, 0x00});
-            }},
-       "an unsigned attribute: 1.2.840.113549.1.9.6"},
+      {"an extra digest algorithm", {.after_signing = AddDigestAlgorithm}, "digest algorithms other than SHA-256 alone"},
+      {"a revocation list", {.after_signing = AddRevocationList}, "revocation lists in the signature"},
       {"a certificate that is not of its chain",
-       {.after_signing = [](PKCS7* p7,
-                            auto*) { PKCS7_add_certificate(p7, Pki().other.certificate.get()); }},
+       {.after_signing = [](PKCS7* p7, auto*) { PKCS7_add_certificate(p7, Pki().other.certificate.get()); }},
        "a certificate that is not of its signer's chain: CN=Another company"},
-      {"a revocation list",
-       {.after_signing =
-            [](PKCS7* p7, auto*) {
-              Owned<X509_CRL, X509_CRL_free> crl(X509_CRL_new());
-              X509_CRL_set_issuer_name(crl.get(),
-                                       X509_get_subject_name(Pki().intermediate.certificate.get()));
-              Owned<ASN1_TIME, ASN1_TIME_free> now(ASN1_TIME_set(nullptr, time(nullptr)));
-              X509_CRL_set1_lastUpdate(crl.get(), now.get());
-              X509_CRL_sign(crl.get(), Pki().intermediate.key.get(), EVP_sha256());
-              PKCS7_add_crl(p7, crl.get());
-            }},
-       "revocation lists in the signature"},
-      {"an extra digest algorithm",
-       {.after_signing =
-            [](PKCS7* p7, auto*) {
-              X509_ALGOR* md5 = X509_ALGOR_new();
-              X509_ALGOR_set0(md5, OBJ_nid2obj(NID_md5), V_ASN1_NULL, nullptr);
-              sk_X509_ALGOR_push(p7->d.sign->md_algs, md5);
-            }},
-       "digest algorithms other than SHA-256 alone"},
-      {"padding after the signature",
-       {.file =
-            [](Bytes& file) {
-              const size_t entry = 0x80 + 152, table = Get32(file, entry);
-              file.resize(file.size() + 512);
-              Put32(file, entry + 4, Get32(file, entry + 4) + 512);
-              Put32(file, table, Get32(file, table) + 512);
-            }},
-       "padding: its certificate table holds 512 bytes more than its signature"},
-      {"a changed checksum",
-       {.file = [](Bytes& file) { file[0x80 + 88] ^= 0xff; }},
-       "a changed checksum"},
-      {"an indefinite length",
-       {.der =
-            [](Bytes& der) {
-              der.erase(der.begin() + 1, der.begin() + 4), der.insert(der.begin() + 1, 0x80),
-                  der.insert(der.end(), {0, 0});
-            }},
-       "not DER: an indefinite length at byte 1"},
+      {"a timestamp by an authority nobody trusts", {.tsa = &t.stranger_tsa}, "a timestamp that does not verify"},
+      {"a timestamp over another signature", {.after_signing = Unsigned(kTimestampOid, TokenOver(Bytes(16, 7)))},
+       "a timestamp that does not verify"},
+      {"a second timestamp", {.tsa = &t.tsa, .after_signing = Unsigned(kTimestampOid, TokenOver({0}))},
+       "2 unsigned attributes"},
+      {"3000 bytes under the timestamp's identifier", {.after_signing = Unsigned(kTimestampOid, blob)},
+       "a timestamp that does not verify"},
+      {"a countersignature", {.after_signing = Unsigned("1.2.840.113549.1.9.6", {0x30, 0x00})},
+       "an unsigned attribute: 1.2.840.113549.1.9.6"},
+      {"an indefinite length", {.der = Indefinite}, "not DER: an indefinite length at byte 1"},
       {"a length beyond its container",
        {.der = [](Bytes& der) { der[16] = 0x84, der[17] = der[18] = der[19] = der[20] = 0xff; }},
        "a signature that is not DER: a length"},
-      {"a high tag number",
-       {.der = [](Bytes& der) { der[4] = 0x1f; }},
-       "not DER: a high tag number"},
-      {"nesting a thousand deep",
-       {.after_signing = [=](auto*, auto* si) { AddUnsigned(si, "1.2.3", nested(1000)); }},
-       "not DER: nesting deeper than 24"},
+      {"a high tag number", {.der = [](Bytes& der) { der[4] = 0x1f; }}, "not DER: a high tag number"},
+      {"nesting a thousand deep", {.after_signing = Unsigned("1.2.3", Nested(1000))}, "not DER: nesting deeper than 24"},
       {"truncated", {.der = [](Bytes& der) { der.resize(der.size() / 2); }}, "not DER"},
   };
+  // clang-format on
 }
 
 TEST(VerifyReleaseTest, AcceptsExactlyWhatTheReleaseWritesAndNamesWhatElseItFinds) {
