@@ -23,6 +23,22 @@ constexpr std::string_view kSignatureAlgorithms[] = {
     "300d06092a864886f70d0101010500",  // rsaEncryption
     "300a06082a8648ce3d040302",        // ecdsa-with-SHA256
 };
+// What a time-stamping authority may sign with: SHA-2 digests, their
+// parameters NULL or absent, and RSA or ECDSA.
+constexpr std::string_view kTokenDigests[] = {
+    kSha256,
+    "300b0609608648016503040201",
+    "300d06096086480165030402020500",
+    "300b0609608648016503040202",
+    "300d06096086480165030402030500",
+    "300b0609608648016503040203",
+};
+constexpr std::string_view kTokenSignatureAlgorithms[] = {
+    "300d06092a864886f70d0101010500", "300d06092a864886f70d01010b0500",
+    "300d06092a864886f70d01010c0500", "300d06092a864886f70d01010d0500",
+    "300a06082a8648ce3d040302",       "300a06082a8648ce3d040303",
+    "300a06082a8648ce3d040304",
+};
 // The signed content, all but the digest that follows (see SignedContent):
 // osslsigncode 2.9 writes SpcPeImageData's flags as one bit string, 2.5 (and
 // signtool) as an empty one.
@@ -148,6 +164,11 @@ void RefuseStrangers(STACK_OF(X509) * offered, STACK_OF(X509) * chain, std::stri
                      Verdict& verdict) {
   for (int i = 0; i < sk_X509_num(offered); ++i) {
     X509* certificate = sk_X509_value(offered, i);
+    for (int j = 0; j < i; ++j) {
+      if (X509_cmp(certificate, sk_X509_value(offered, j)) == 0) {
+        verdict.refusals.push_back("a certificate twice: " + Subject(certificate));
+      }
+    }
     bool ours = false;
     for (int j = 0; j < sk_X509_num(chain) && !ours; ++j) {
       ours = X509_cmp(certificate, sk_X509_value(chain, j)) == 0;
@@ -163,13 +184,85 @@ bool ForCodeSigning(STACK_OF(X509) * chain) {
   // The root's purposes are its store's; the leaf's are always looked at.
   for (int i = 0; i == 0 || i + 1 < sk_X509_num(chain); ++i) {
     X509* certificate = sk_X509_value(chain, i);
-    const bool restricted = X509_get_extension_flags(certificate) & EXFLAG_XKUSAGE;
-    if (i == 0 && !restricted) return false;
+    const uint32_t flags = X509_get_extension_flags(certificate);
+    const bool restricted = flags & EXFLAG_XKUSAGE;
+    if (i == 0 &&
+        (!restricted || X509_check_ca(certificate) ||
+         ((flags & EXFLAG_KUSAGE) && !(X509_get_key_usage(certificate) & KU_DIGITAL_SIGNATURE)))) {
+      return false;
+    }
     if (restricted && !(X509_get_extended_key_usage(certificate) & (XKU_CODE_SIGN | XKU_ANYEKU))) {
       return false;
     }
   }
   return true;
+}
+
+bool OneOf(const Bytes& der, std::span<const std::string_view> known) {
+  return std::any_of(known.begin(), known.end(),
+                     [&](std::string_view hex) { return der == FromHex(hex); });
+}
+
+// The parts of a signed-data that its signature does not cover, as a
+// signing tool writes them.
+struct Frame {
+  long version;
+  std::span<const std::string_view> digests;     // the one digest algorithm
+  std::span<const std::string_view> algorithms;  // the signer's signature algorithm
+  const char* digest_names;
+};
+constexpr Frame kReleaseFrame = {1, {&kSha256, 1}, kSignatureAlgorithms, "SHA-256"};
+constexpr Frame kTokenFrame = {3, kTokenDigests, kTokenSignatureAlgorithms, "SHA-2"};
+
+// What in `signed_data`'s frame is other than `frame`, a line each.
+std::vector<std::string> FrameProblems(PKCS7_SIGNED* signed_data, const Frame& frame) {
+  std::vector<std::string> problems;
+  if (ASN1_INTEGER_get(signed_data->version) != frame.version) {
+    problems.push_back("a signed-data of another version than " + std::to_string(frame.version));
+  }
+  const Bytes digest = sk_X509_ALGOR_num(signed_data->md_algs) == 1
+                           ? Der(sk_X509_ALGOR_value(signed_data->md_algs, 0))
+                           : Bytes();
+  if (!OneOf(digest, frame.digests)) {
+    problems.push_back(std::string("digest algorithms other than ") + frame.digest_names +
+                       " alone");
+  }
+  if (signed_data->crl) problems.push_back("revocation lists in the signature");
+  if (signed_data->cert && sk_X509_num(signed_data->cert) == 0) {
+    problems.push_back("an empty set of certificates");
+  }
+  const int signers = std::max(0, sk_PKCS7_SIGNER_INFO_num(signed_data->signer_info));
+  if (signers != 1) {
+    problems.push_back("not one signer but " + std::to_string(signers));
+    return problems;
+  }
+  PKCS7_SIGNER_INFO* signer = sk_PKCS7_SIGNER_INFO_value(signed_data->signer_info, 0);
+  if (ASN1_INTEGER_get(signer->version) != 1 || !signer->issuer_and_serial) {
+    problems.push_back("a signer not named by its certificate's issuer and serial number");
+  }
+  if (Der(signer->digest_alg) != digest) {
+    problems.push_back("a signer's digest algorithm other than its signed-data's");
+  }
+  if (!OneOf(Der(signer->digest_enc_alg), frame.algorithms)) {
+    problems.push_back("a signature algorithm that signing never writes");
+  }
+  if (signer->unauth_attr && sk_X509_ATTRIBUTE_num(signer->unauth_attr) == 0) {
+    problems.push_back("an empty set of unsigned attributes");
+  }
+  return problems;
+}
+
+// Whether `signer` names `certificate` by its issuer and serial number as
+// they stand in it, byte for byte: libcrypto's look-up folds case, spaces
+// and string types, and what it folds away is room for anyone's bytes.
+bool NamesExactly(PKCS7_SIGNER_INFO* signer, X509* certificate) {
+  const auto name = [](const X509_NAME* n) {
+    return Der(n, [](const X509_NAME* v, uint8_t** out) { return i2d_X509_NAME(v, out); });
+  };
+  return signer->issuer_and_serial &&
+         name(signer->issuer_and_serial->issuer) == name(X509_get_issuer_name(certificate)) &&
+         ASN1_INTEGER_cmp(signer->issuer_and_serial->serial, X509_get0_serialNumber(certificate)) ==
+             0;
 }
 
 class Check {
@@ -182,15 +275,10 @@ class Check {
       return Refuse("a signature that is no PKCS#7 signed-data");
     }
     PKCS7_SIGNED* signed_data = signature->d.sign;
-    if (ASN1_INTEGER_get(signed_data->version) != 1) Refuse("a signed-data of another version");
-    if (sk_X509_ALGOR_num(signed_data->md_algs) != 1 ||
-        Der(sk_X509_ALGOR_value(signed_data->md_algs, 0)) != FromHex(kSha256)) {
-      Refuse("digest algorithms other than SHA-256 alone");
-    }
-    if (sk_X509_CRL_num(signed_data->crl) > 0) Refuse("revocation lists in the signature");
+    const std::vector<std::string> problems = FrameProblems(signed_data, kReleaseFrame);
+    verdict_.refusals.insert(verdict_.refusals.end(), problems.begin(), problems.end());
     const Bytes content = Content(signed_data->contents);
-    const int signers = std::max(0, sk_PKCS7_SIGNER_INFO_num(signed_data->signer_info));
-    if (signers != 1) return Refuse("not one signer but " + std::to_string(signers));
+    if (sk_PKCS7_SIGNER_INFO_num(signed_data->signer_info) != 1) return;
     Signer(sk_PKCS7_SIGNER_INFO_value(signed_data->signer_info, 0), signed_data->cert, content);
   }
 
@@ -218,20 +306,13 @@ class Check {
   }
 
   void Signer(PKCS7_SIGNER_INFO* signer, STACK_OF(X509) * certificates, const Bytes& content) {
-    if (ASN1_INTEGER_get(signer->version) != 1 || !signer->issuer_and_serial) {
-      Refuse("a signer not named by its certificate's issuer and serial number");
-      return;
-    }
-    if (Der(signer->digest_alg) != FromHex(kSha256)) Refuse("a signer's digest other than SHA-256");
-    const Bytes algorithm = Der(signer->digest_enc_alg);
-    if (std::none_of(std::begin(kSignatureAlgorithms), std::end(kSignatureAlgorithms),
-                     [&](std::string_view known) { return algorithm == FromHex(known); })) {
-      Refuse("a signature algorithm other than RSA or ECDSA with SHA-256");
-    }
+    if (!signer->issuer_and_serial) return;
     SignedAttributes(signer->auth_attr, content);
     X509* certificate = X509_find_by_issuer_and_serial(
         certificates, signer->issuer_and_serial->issuer, signer->issuer_and_serial->serial);
-    if (!certificate) return Refuse("no certificate of its signer");
+    if (!certificate || !NamesExactly(signer, certificate)) {
+      return Refuse("no certificate of its signer, named as it names it");
+    }
     verdict_.signer = Subject(certificate);
     verdict_.fingerprint = Fingerprint(certificate);
     if (!SignedBy(signer, certificate)) Refuse("a signature value that does not verify");
@@ -268,9 +349,17 @@ class Check {
              std::to_string(std::size(wanted)));
     }
     std::set<std::string> seen;
+    Bytes previous;
     for (int i = 0; i < count; ++i) {
       X509_ATTRIBUTE* attribute = sk_X509_ATTRIBUTE_value(attributes, i);
       const std::string oid = OidText(X509_ATTRIBUTE_get0_object(attribute));
+      const Bytes der = Der(attribute, [](const X509_ATTRIBUTE* a, uint8_t** out) {
+        return i2d_X509_ATTRIBUTE(a, out);
+      });
+      if (!std::lexicographical_compare(previous.begin(), previous.end(), der.begin(), der.end())) {
+        Refuse("signed attributes out of their DER order");
+      }
+      previous = der;
       if (!seen.insert(oid).second) {
         Refuse("a signed attribute twice: " + oid);
         continue;
@@ -288,7 +377,8 @@ class Check {
       ASN1_TYPE* value = X509_ATTRIBUTE_get0_type(attribute, 0);
       bool right = false;
       if (oid == kSigningTimeOid) {
-        right = value->type == V_ASN1_UTCTIME || value->type == V_ASN1_GENERALIZEDTIME;
+        right = value->type == V_ASN1_UTCTIME && value->value.utctime->length == 13 &&
+                ASN1_UTCTIME_check(value->value.utctime);
       } else if (oid == kMessageDigestOid) {
         right = Der(value) == Concat(match->second, Sha256(digested));
       } else {
@@ -354,11 +444,12 @@ class Check {
     };
     if (!PKCS7_type_is_signed(token) || !token->d.sign) return fail("no signed-data");
     PKCS7_SIGNED* signed_data = token->d.sign;
-    if (sk_PKCS7_SIGNER_INFO_num(signed_data->signer_info) != 1) return fail("not one signer");
-    PKCS7_SIGNER_INFO* signer = sk_PKCS7_SIGNER_INFO_value(signed_data->signer_info, 0);
-    if (sk_X509_ATTRIBUTE_num(signer->unauth_attr) > 0)
+    if (const auto problems = FrameProblems(signed_data, kTokenFrame); !problems.empty()) {
+      return fail(problems.front());
+    }
+    if (sk_PKCS7_SIGNER_INFO_value(signed_data->signer_info, 0)->unauth_attr) {
       return fail("unsigned attributes of its own");
-    if (sk_X509_CRL_num(signed_data->crl) > 0) return fail("revocation lists");
+    }
     const ASN1_OCTET_STRING* info =
         PKCS7_type_is_other(signed_data->contents) && signed_data->contents->d.other &&
                 signed_data->contents->d.other->type == V_ASN1_OCTET_STRING
@@ -390,15 +481,21 @@ class Check {
     }
     BorrowedCertificatesPtr signers(PKCS7_get0_signers(token, nullptr, 0));
     if (sk_X509_num(signers.get()) != 1) return fail("not one signer");
-    std::string why;
-    CertificatesPtr chain = Chain(sk_X509_value(signers.get(), 0), signed_data->cert, expected_,
-                                  expected_.now, X509_PURPOSE_TIMESTAMP_SIGN, why);
-    if (!chain) return fail("its authority's chain: " + why);
-    RefuseStrangers(signed_data->cert, chain.get(), "its time-stamping authority", verdict_);
+    X509* authority = sk_X509_value(signers.get(), 0);
+    if (!NamesExactly(sk_PKCS7_SIGNER_INFO_value(signed_data->signer_info, 0), authority)) {
+      return fail("its signer named otherwise than its certificate names it");
+    }
+    if (X509_check_ca(authority)) return fail("an authority whose certificate is a CA's");
     const std::optional<time_t> time = TimeOf(TS_TST_INFO_get_time(tst.get()));
     if (!time) return fail("no time");
+    // Its authority's certificate must have been valid when it says it stamped.
+    std::string why;
+    CertificatesPtr chain =
+        Chain(authority, signed_data->cert, expected_, *time, X509_PURPOSE_TIMESTAMP_SIGN, why);
+    if (!chain) return fail("its authority's chain at " + Utc(*time) + ": " + why);
+    RefuseStrangers(signed_data->cert, chain.get(), "its time-stamping authority", verdict_);
     verdict_.timestamp = Utc(*time);
-    verdict_.time_stamper = Subject(sk_X509_value(signers.get(), 0));
+    verdict_.time_stamper = Subject(authority);
     return time;
   }
 

@@ -242,6 +242,27 @@ void Indefinite(Bytes& der) {
   der.insert(der.end(), {0, 0});
 }
 
+// Rewrites the timestamp token of a signature after signing.
+auto InToken(void (*tamper)(PKCS7*)) {
+  return [=](PKCS7*, PKCS7_SIGNER_INFO* signer) {
+    ASN1_STRING* value =
+        X509_ATTRIBUTE_get0_type(sk_X509_ATTRIBUTE_value(signer->unauth_attr, 0), 0)
+            ->value.sequence;
+    const uint8_t* in = value->data;
+    Pkcs7Ptr token(d2i_PKCS7(nullptr, &in, value->length));
+    tamper(token.get());
+    const Bytes der = Der(token.get());
+    ASN1_STRING_set(value, der.data(), static_cast<int>(der.size()));
+  };
+}
+// Names the signer's issuer in lower case, which libcrypto's look-up folds.
+void Lowercase(PKCS7*, PKCS7_SIGNER_INFO* signer) {
+  Owned<X509_NAME, X509_NAME_free> name(X509_NAME_new());
+  X509_NAME_add_entry_by_txt(name.get(), "CN", MBSTRING_ASC,
+                             reinterpret_cast<const uint8_t*>("test code signing ca"), -1, -1, 0);
+  X509_NAME_set(&signer->issuer_and_serial->issuer, name.get());
+}
+
 std::vector<Row> Rows() {
   Chains& t = Pki();
   X509* publisher = t.publisher.certificate.get();
@@ -279,6 +300,17 @@ std::vector<Row> Rows() {
        "a timestamp that does not verify"},
       {"a countersignature", {.after_signing = Unsigned("1.2.840.113549.1.9.6", {0x30, 0x00})},
        "an unsigned attribute: 1.2.840.113549.1.9.6"},
+      {"its issuer in another spelling", {.after_signing = Lowercase},
+       "no certificate of its signer, named as it names it"},
+      {"its signer's certificate twice",
+       {.after_signing = [](PKCS7* p7, auto*) { PKCS7_add_certificate(p7, Pki().publisher.certificate.get()); }},
+       "a certificate twice: CN=Levorn release test"},
+      {"an empty set of unsigned attributes",
+       {.after_signing = [](auto*, auto* si) { si->unauth_attr = sk_X509_ATTRIBUTE_new_null(); }},
+       "an empty set of unsigned attributes"},
+      {"a token of another version",
+       {.tsa = &t.tsa, .after_signing = InToken([](PKCS7* token) { ASN1_INTEGER_set(token->d.sign->version, 4); })},
+       "a timestamp that does not verify: a signed-data of another version than 3"},
       {"an indefinite length", {.der = Indefinite}, "not DER: an indefinite length at byte 1"},
       {"a length beyond its container",
        {.der = [](Bytes& der) { der[16] = 0x84, der[17] = der[18] = der[19] = der[20] = 0xff; }},
