@@ -187,7 +187,7 @@ bool ForCodeSigning(STACK_OF(X509) * chain) {
     const uint32_t flags = X509_get_extension_flags(certificate);
     const bool restricted = flags & EXFLAG_XKUSAGE;
     if (i == 0 &&
-        (!restricted || X509_check_ca(certificate) ||
+        (!restricted || (flags & EXFLAG_CA) ||
          ((flags & EXFLAG_KUSAGE) && !(X509_get_key_usage(certificate) & KU_DIGITAL_SIGNATURE)))) {
       return false;
     }
@@ -485,7 +485,8 @@ class Check {
     if (!NamesExactly(sk_PKCS7_SIGNER_INFO_value(signed_data->signer_info, 0), authority)) {
       return fail("its signer named otherwise than its certificate names it");
     }
-    if (X509_check_ca(authority)) return fail("an authority whose certificate is a CA's");
+    if (X509_get_extension_flags(authority) & EXFLAG_CA)
+      return fail("an authority whose certificate is a CA's");
     const std::optional<time_t> time = TimeOf(TS_TST_INFO_get_time(tst.get()));
     if (!time) return fail("no time");
     // Its authority's certificate must have been valid when it says it stamped.

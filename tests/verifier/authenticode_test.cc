@@ -73,6 +73,9 @@ struct Chains {
                        {"basicConstraints=CA:false", "extendedKeyUsage=serverAuth"});
   Party tsa = Issue("Test TSA", &intermediate,
                     {"basicConstraints=CA:false", "extendedKeyUsage=critical,timeStamping"});
+  Party ca_tsa = Issue("A TSA that is a CA", &intermediate,
+                       {"basicConstraints=critical,CA:true", "keyUsage=critical,digitalSignature",
+                        "extendedKeyUsage=critical,timeStamping"});
   Party stranger_root = Issue("Stranger Root", nullptr, kCa, -30, 3650);
   Party stranger = Issue("Stranger", &stranger_root, kLeaf);
   Party stranger_tsa =
@@ -292,6 +295,7 @@ std::vector<Row> Rows() {
        {.after_signing = [](PKCS7* p7, auto*) { PKCS7_add_certificate(p7, Pki().other.certificate.get()); }},
        "a certificate that is not of its signer's chain: CN=Another company"},
       {"a timestamp by an authority nobody trusts", {.tsa = &t.stranger_tsa}, "a timestamp that does not verify"},
+      {"a timestamp by an authority that is a CA", {.tsa = &t.ca_tsa}, "an authority whose certificate is a CA's"},
       {"a timestamp over another signature", {.after_signing = Unsigned(kTimestampOid, TokenOver(Bytes(16, 7)))},
        "a timestamp that does not verify"},
       {"a second timestamp", {.tsa = &t.tsa, .after_signing = Unsigned(kTimestampOid, TokenOver({0}))},
