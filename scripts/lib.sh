@@ -32,11 +32,14 @@ as_root() { if ((EUID == 0)); then "$@"; else sudo "$@"; fi; }
 # Installs whatever is missing of the packages named (by default, all of
 # LEVORN_PACKAGES); quick when nothing is.
 ensure_packages() {
-  local missing=() pkg
+  local missing=() pkg installed
   (($#)) || set -- "${LEVORN_PACKAGES[@]}"
+  # One query for all: each package's status line, "pkg:arch" as named.
+  installed=$(dpkg-query -W -f='${Status} ${Package}:${Architecture}\n' "$@" 2>/dev/null |
+    sed -n 's/^install ok installed //p') || true
   for pkg in "$@"; do
-    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' ||
-      missing+=("$pkg")
+    [[ $pkg == *:* ]] || pkg+=":*"
+    grep -qx -- "${pkg/:\*/:.*}" <<<"$installed" || missing+=("${pkg%:\*}")
   done
   ((${#missing[@]} == 0)) && return 0
   log "installing: ${missing[*]}"
