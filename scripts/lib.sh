@@ -153,6 +153,10 @@ require_32bit_code() {
 # in the background, the loader itself, so that $! is the program's process.
 wine_loader() { if runs_32bit_code; then echo wine; else echo /usr/lib/wine/wine64; fi; }
 wine() { command "$(wine_loader)" "$@"; }
+# Debian's winepath starts it the same way.
+winepath() { wine winepath.exe "$@"; }
+# So that a command given to bash -c starts Wine the same way too.
+export -f runs_32bit_code wine_loader wine winepath
 
 # Makes sure a Wine prefix exists at $1 (32-bit Windows, or the arch in $2),
 # set up for our runs and tests, and keeps its wineserver alive so that each
