@@ -4,11 +4,18 @@
 #include <windows.h>
 
 #include "app/frm_pemrod.h"
+#include "base/platform_64bit_build.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   using namespace levorn;
   RestrictLibrarySearch();
+#if defined(_WIN64)
+  // Built for 64-bit Windows: it registers as the 32-bit program does there.
+  const auto win32_platform = CreateWin32Platform();
+  const auto platform = std::make_unique<Platform64BitBuild>(*win32_platform);
+#else
   const auto platform = CreateWin32Platform();
+#endif
   const auto registry = CreateWin32Registry(platform->RunsUnderWow64().value_or(false));
   const auto visible_screen = CreateWin32Screen();
   UnseenScreen unseen_screen(*platform);

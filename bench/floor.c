@@ -12,6 +12,14 @@
 
 #define ODBC_INI "SOFTWARE\\ODBC\\ODBC.INI\\"
 #define WOW_ODBC_INI "SOFTWARE\\WOW6432node\\ODBC\\ODBC.INI\\"
+/* Built for 64-bit Windows, it writes where the program's 64-bit build does:
+ * the 32-bit programs' view, its keys named without the node and that view
+ * asked for. */
+#if defined(_WIN64)
+#define VIEW KEY_WOW64_32KEY
+#else
+#define VIEW 0
+#endif
 
 static HWND g_workspace;
 
@@ -53,8 +61,8 @@ static void SetDword(HKEY key, const char* name, DWORD number) {
 
 static void CreateKey(const char* path, HKEY* key) {
   DWORD disposition = 0;
-  RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, NULL, REG_OPTION_NON_VOLATILE, MAXIMUM_ALLOWED,
-                  NULL, key, &disposition);
+  RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, NULL, REG_OPTION_NON_VOLATILE,
+                  MAXIMUM_ALLOWED | VIEW, NULL, key, &disposition);
 }
 
 /* Returns whether it wrote the year. */
@@ -65,10 +73,10 @@ static int RegisterYear(const char* root, int year) {
   sprintf(name, "DunmerePemrod%04d", year);
   sprintf(path, "%s%s", root, name);
   sprintf(list, "%sODBC Data Sources", root);
-  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_ALL_ACCESS, &key) == ERROR_SUCCESS) {
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_ALL_ACCESS | VIEW, &key) == ERROR_SUCCESS) {
     RegCloseKey(key);
     /* present with its list entry */
-    RegOpenKeyExA(HKEY_LOCAL_MACHINE, list, 0, KEY_READ, &key);
+    RegOpenKeyExA(HKEY_LOCAL_MACHINE, list, 0, KEY_READ | VIEW, &key);
     RegQueryValueExA(key, name, NULL, &type, NULL, &size);
     RegCloseKey(key);
     return 0;
@@ -155,7 +163,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR command_line, i
   size = sizeof identifier - 1;
   RegQueryValueExA(cpu, "Identifier", NULL, &type, (BYTE*)identifier, &size);
   RegCloseKey(cpu);
-  root = strstr(identifier, "x86") != NULL ? ODBC_INI : WOW_ODBC_INI;
+  root = strstr(identifier, "x86") != NULL || VIEW ? ODBC_INI : WOW_ODBC_INI;
 
   GetLocalTime(&now);
   for (year = 2002; year <= now.wYear; ++year) wrote |= RegisterYear(root, year);
@@ -164,7 +172,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR command_line, i
     HKEY key = NULL;
     strcpy(view, root);
     view[strlen(view) - 1] = '\0';
-    RegOpenKeyExA(HKEY_LOCAL_MACHINE, view, 0, KEY_READ, &key);
+    RegOpenKeyExA(HKEY_LOCAL_MACHINE, view, 0, KEY_READ | VIEW, &key);
     RegFlushKey(key);
     RegCloseKey(key);
   }

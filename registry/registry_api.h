@@ -79,7 +79,9 @@ class ScopedKey {
 };
 
 // The real registry (Windows build only), from a process that runs under
-// WOW64 or not.
+// WOW64 or not. The 64-bit build's program counts as one that does: it names
+// the keys of the 32-bit programs' view as such a process does, and asks for
+// that view (KEY_WOW64_32KEY).
 std::unique_ptr<RegistryApi> CreateWin32Registry(bool runs_under_wow64);
 
 // The path that reaches, from this process, the key a path names under

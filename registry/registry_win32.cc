@@ -33,16 +33,17 @@ class Win32Registry : public RegistryApi {
   int32_t OpenKeyEx(RegHandle root, const std::string& path, uint32_t options, uint32_t access,
                     RegHandle* key) override {
     HandleOut out(key);
-    return RegOpenKeyExA(ToHkey(root), InOwnView(root, path).c_str(), options, access, out.get());
+    return RegOpenKeyExA(ToHkey(root), InOwnView(root, path).c_str(), options,
+                         access | ViewAccess(root, path), out.get());
   }
 
   int32_t CreateKeyEx(RegHandle root, const std::string& path, RegHandle* key,
                       uint32_t* disposition) override {
     HandleOut out(key);
     DWORD what = 0;
-    const LONG result =
-        RegCreateKeyExA(ToHkey(root), InOwnView(root, path).c_str(), 0, nullptr,
-                        REG_OPTION_NON_VOLATILE, MAXIMUM_ALLOWED, nullptr, out.get(), &what);
+    const LONG result = RegCreateKeyExA(
+        ToHkey(root), InOwnView(root, path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+        MAXIMUM_ALLOWED | ViewAccess(root, path), nullptr, out.get(), &what);
     if (disposition != nullptr) *disposition = what;
     return result;
   }
@@ -56,6 +57,14 @@ class Win32Registry : public RegistryApi {
 
   int32_t OpenKey(RegHandle root, const std::string& path, RegHandle* key) override {
     HandleOut out(key);
+#if defined(_WIN64)
+    // RegOpenKeyA names no view: a key of the 32-bit programs' view is opened
+    // the way it opens keys, with the most access allowed.
+    if (const REGSAM view = ViewAccess(root, path)) {
+      return RegOpenKeyExA(ToHkey(root), InOwnView(root, path).c_str(), 0, MAXIMUM_ALLOWED | view,
+                           out.get());
+    }
+#endif
     return RegOpenKeyA(ToHkey(root), InOwnView(root, path).c_str(), out.get());
   }
 
@@ -73,6 +82,11 @@ class Win32Registry : public RegistryApi {
   }
 
   int32_t DeleteKey(RegHandle root, const std::string& path) override {
+#if defined(_WIN64)
+    if (const REGSAM view = ViewAccess(root, path)) {
+      return RegDeleteKeyExA(ToHkey(root), InOwnView(root, path).c_str(), view, 0);
+    }
+#endif
     return RegDeleteKeyA(ToHkey(root), InOwnView(root, path).c_str());
   }
 
@@ -91,6 +105,19 @@ class Win32Registry : public RegistryApi {
  private:
   std::string InOwnView(RegHandle root, const std::string& path) const {
     return root == kHkeyLocalMachine ? PathInOwnView(path, runs_under_wow64_) : path;
+  }
+
+  // What this process adds to its access to reach the key a path names: a
+  // 32-bit process under WOW64 is in the 32-bit programs' view already; a
+  // 64-bit one asks for that view (KEY_WOW64_32KEY, the way Windows documents
+  // for it) for every key it names there, which it names without the node.
+  REGSAM ViewAccess([[maybe_unused]] RegHandle root,
+                    [[maybe_unused]] const std::string& path) const {
+#if defined(_WIN64)
+    return InOwnView(root, path) != path ? KEY_WOW64_32KEY : 0;
+#else
+    return 0;
+#endif
   }
 
   bool runs_under_wow64_;

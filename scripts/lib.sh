@@ -15,7 +15,8 @@ LEVORN_PACKAGES=(
   wine wine64 wine32:i386
   xvfb xauth xdotool x11-utils imagemagick fonts-wine
 )
-# The 64-bit build of the Windows tests, for a kernel that runs no 32-bit code.
+# The 64-bit build of the program and the Windows tests, for a kernel that
+# runs no 32-bit code.
 # shellcheck disable=SC2034  # read by scripts/test
 LEVORN_WIN64_PACKAGES=(g++-mingw-w64-x86-64-win32 mingw-w64-x86-64-dev binutils-mingw-w64-x86-64)
 # Signing and proving a release (scripts/release: osslsigncode signs, and the
@@ -133,12 +134,23 @@ fresh_folder() {
 # Wine 8 runs a 32-bit Windows program, in either prefix, in a 32-bit Linux
 # process. A kernel with ia32_emulation off builds it but cannot run it: there
 # only 64-bit programs run, in a 64-bit prefix. Asked once 32-bit Wine is
-# installed, which brings the 32-bit loader.
-runs_32bit_code() { /lib/ld-linux.so.2 --version >/dev/null 2>&1; }
+# installed, which brings the 32-bit loader. LEVORN_NO_32BIT=1 gives the
+# answer of such a kernel on any machine, so that its path can be tried.
+runs_32bit_code() {
+  [[ ${LEVORN_NO_32BIT:-} != 1 ]] && /lib/ld-linux.so.2 --version >/dev/null 2>&1
+}
+# Why runs_32bit_code said no, for the scripts' messages.
+no_32bit_reason() {
+  if [[ ${LEVORN_NO_32BIT:-} == 1 ]]; then
+    echo "LEVORN_NO_32BIT=1 takes the path of a kernel that runs no 32-bit code"
+  else
+    echo "this kernel runs no 32-bit code (ia32_emulation off)"
+  fi
+}
 require_32bit_code() {
   runs_32bit_code && return 0
-  echo "this machine cannot run 32-bit Linux programs (a kernel with ia32_emulation" \
-    "off), so Wine cannot run LevornSetup.exe or the 32-bit Windows tests here" >&2
+  echo "$(no_32bit_reason), so Wine cannot run the 32-bit LevornSetup.exe or" \
+    "anything in a 32-bit prefix here" >&2
   return 1
 }
 
@@ -146,6 +158,10 @@ require_32bit_code() {
 # in the background, the loader itself, so that $! is the program's process.
 wine_loader() { if runs_32bit_code; then echo wine; else echo /usr/lib/wine/wine64; fi; }
 wine() { command "$(wine_loader)" "$@"; }
+# Debian's winepath starts it the same way.
+winepath() { wine winepath.exe "$@"; }
+# So that a command given to bash -c starts Wine the same way too.
+export -f runs_32bit_code wine_loader wine winepath
 
 # Makes sure a Wine prefix exists at $1 (32-bit Windows, or the arch in $2),
 # set up for our runs and tests, and keeps its wineserver alive so that each

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "app/frm_pemrod.h"
+#include "base/platform_64bit_build.h"
 #include "base/runtime_error.h"
 #include "base/text.h"
 #include "odbc/mdl_odbc.h"
@@ -92,6 +93,7 @@ TEST_F(SetupRunTest, TheViewFollowsTheIdentifierOrTheProcessWhenItSaysNothing) {
     std::optional<Value> identifier;  // nothing: no value at all
     std::optional<bool> wow64;        // nothing: the platform cannot say
     const char* list;
+    bool built_for_64_bit = false;  // the program of the win64 preset
   };
   const Case cases[] = {
       // The platform knows best, whatever the identifier says.
@@ -99,6 +101,8 @@ TEST_F(SetupRunTest, TheViewFollowsTheIdentifierOrTheProcessWhenItSaysNothing) {
       {"Intel64, 32-bit Windows", Value{kRegSz, TextBytes("Intel64 Family 6")}, false, kNativeList},
       {"missing, under WOW64", std::nullopt, true, kWowList},
       {"missing, 32-bit Windows", std::nullopt, false, kNativeList},
+      // The 64-bit build's process is never under WOW64, and is on 64-bit Windows.
+      {"x86, the 64-bit build", Value{kRegSz, TextBytes("x86 Family 6")}, false, kWowList, true},
       // Where it cannot say, "x86" anywhere in any case is a 32-bit machine.
       {"x86 first", Value{kRegSz, TextBytes("x86 Family 6")}, std::nullopt, kNativeList},
       {"X86 inside", Value{kRegSz, TextBytes("Some X86 CPU")}, std::nullopt, kNativeList},
@@ -120,7 +124,9 @@ TEST_F(SetupRunTest, TheViewFollowsTheIdentifierOrTheProcessWhenItSaysNothing) {
       m.registry.PutValue(kCpuKey, "Identifier", c.identifier->type, c.identifier->data);
     m.registry.ClearCalls();
     m.platform.wow64 = c.wow64;
-    EXPECT_EQ(m.main.Run(), kExitSuccess) << c.what;
+    Platform64BitBuild built(m.platform);
+    frmPemrod main64{m.registry, m.data_sources, m.screen, built, m.toolkit, m.automation};
+    EXPECT_EQ((c.built_for_64_bit ? main64 : m.main).Run(), kExitSuccess) << c.what;
     EXPECT_EQ(m.Listed(c.list), (std::vector<std::string>{"2002", "2003", "2004"})) << c.what;
     EXPECT_TRUE(m.Listed(c.list == kNativeList ? kWowList : kNativeList).empty()) << c.what;
   }

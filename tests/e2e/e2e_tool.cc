@@ -1,7 +1,7 @@
 // What the end-to-end tests need of Windows that reg.exe and xdotool cannot
 // do. Runs inside the same wineserver session as the program under test.
 //
-//   levorn_e2e_tool set-dacl <key below HKLM> <SDDL DACL>
+//   levorn_e2e_tool set-dacl <key below HKLM, in the 32-bit programs' view> <SDDL DACL>
 //       Replaces the key's DACL, e.g. "D:(D;;0x2;;;WD)(A;;KA;;;WD)".
 //   levorn_e2e_tool box-text <title>
 //       Prints the text of the message box with that title.
@@ -29,6 +29,14 @@
 
 namespace {
 
+// The key paths given are those of the 32-bit programs' view, which a
+// 64-bit build of this tool asks for.
+#if defined(_WIN64)
+constexpr REGSAM kThirtyTwoBitView = KEY_WOW64_32KEY;
+#else
+constexpr REGSAM kThirtyTwoBitView = 0;
+#endif
+
 int SetDacl(const char* key_path, const char* sddl) {
   PSECURITY_DESCRIPTOR descriptor = nullptr;
   if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &descriptor,
@@ -37,7 +45,7 @@ int SetDacl(const char* key_path, const char* sddl) {
     return 2;
   }
   HKEY key = nullptr;
-  LONG result = RegOpenKeyExA(HKEY_LOCAL_MACHINE, key_path, 0, WRITE_DAC, &key);
+  LONG result = RegOpenKeyExA(HKEY_LOCAL_MACHINE, key_path, 0, WRITE_DAC | kThirtyTwoBitView, &key);
   if (result == ERROR_SUCCESS) {
     result = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor);
     RegCloseKey(key);
@@ -110,7 +118,7 @@ int RunUnseen(const char* program, int seconds) {
 // Breakpoints, through the debugging API, on the two registry calls that
 // write (RegCreateKeyExA, RegSetValueExA), at the addresses this process
 // sees them at: Wine loads its system libraries at the same place in every
-// 32-bit process of a prefix.
+// process of a prefix of the same architecture.
 class WriteBreakpoints {
  public:
   explicit WriteBreakpoints(HANDLE process) : process_(process) {
@@ -132,7 +140,11 @@ class WriteBreakpoints {
       CONTEXT context = {};
       context.ContextFlags = CONTEXT_CONTROL;
       GetThreadContext(thread, &context);
+#if defined(_WIN64)
+      context.Rip -= 1;
+#else
       context.Eip -= 1;
+#endif
       context.EFlags |= 0x100;  // one step, then the trap re-arms it
       SetThreadContext(thread, &context);
       stepping_ = i;
@@ -226,8 +238,8 @@ int StopAfterWrites(const char* program, int writes) {
 }
 
 // Runs the program with SetDefaultDllDirectories answering FALSE at once: a
-// breakpoint on its first byte returns to the caller as the stdcall function
-// would, with its one argument popped.
+// breakpoint on its first byte returns to the caller as the function would,
+// with its one argument popped (stdcall; on x86-64 it came in a register).
 int RefuseDefaultDllDirectories(const char* program) {
   // This tool runs in the folder of planted libraries too: its own search
   // stays in the system directory.
@@ -252,12 +264,21 @@ int RefuseDefaultDllDirectories(const char* program) {
     CONTEXT context = {};
     context.ContextFlags = CONTEXT_CONTROL | CONTEXT_INTEGER;
     GetThreadContext(thread, &context);
+#if defined(_WIN64)
+    DWORD64 return_address = 0;
+    ReadProcessMemory(process, reinterpret_cast<void*>(context.Rsp), &return_address,
+                      sizeof return_address, nullptr);
+    context.Rip = return_address;
+    context.Rsp += 8;  // the return address
+    context.Rax = FALSE;
+#else
     DWORD return_address = 0;
     ReadProcessMemory(process, reinterpret_cast<void*>(context.Esp), &return_address,
                       sizeof return_address, nullptr);
     context.Eip = return_address;
     context.Esp += 8;  // the return address and the argument
     context.Eax = FALSE;
+#endif
     SetThreadContext(thread, &context);
     refused = true;
     return true;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # End to end: LevornSetup.exe in a fresh Wine prefix (32- or 64-bit Windows;
 # made over one left half-made), on a virtual display, its message boxes
-# answered as a person would.
+# answered as a person would. The program is the shipped 32-bit one, or in
+# the 64-bit prefix the 64-bit build, with the tool and library of its build.
 #
 #   setup_e2e.sh win32|win64 <LevornSetup.exe> <scratch dir> <levorn_e2e_tool.exe> <planted.dll>
 #
@@ -173,11 +174,16 @@ mkdir -p "$downloads"
 cp "$exe" "$downloads/LevornSetup.exe"
 for name in "${planted_names[@]}"; do cp "$planted" "$downloads/$name.dll"; done
 # A manifest beside a program without one of its own is obeyed, and its
-# <file> entries load those libraries from the program's folder.
-cat >"$downloads/LevornSetup.exe.manifest" <<'MANIFEST'
+# <file> entries load those libraries from the program's folder. It names the
+# program's own architecture (the PE header's machine), as one that works would.
+pe_header=$(od -An -tu4 -j60 -N4 "$exe")
+machine=$(od -An -tx2 -j$((pe_header + 4)) -N2 "$exe")
+manifest_arch=x86
+[[ ${machine// /} == 8664 ]] && manifest_arch=amd64
+cat >"$downloads/LevornSetup.exe.manifest" <<MANIFEST
 <?xml version="1.0" encoding="UTF-8" standalone="yes"?>
 <assembly xmlns="urn:schemas-microsoft-com:asm.v1" manifestVersion="1.0">
-  <assemblyIdentity type="win32" name="Planted" version="1.0.0.0" processorArchitecture="x86"/>
+  <assemblyIdentity type="win32" name="Planted" version="1.0.0.0" processorArchitecture="$manifest_arch"/>
   <file name="uxtheme.dll"/>
 </assembly>
 MANIFEST

@@ -41,9 +41,12 @@ class FakeUnderTest : public RegistryUnderTest {
 };
 
 #ifdef _WIN32
+// The registry as the program of this build makes it. The 64-bit build's
+// keys are those of the 32-bit programs' view, where it writes.
 class Win32UnderTest : public RegistryUnderTest {
  public:
   Win32UnderTest() {
+    if (kBuiltFor64Bit) scratch_ = "SOFTWARE\\Wow6432Node\\LevornSetupContract";
     scratch_ += "\\" + std::to_string(GetCurrentProcessId());
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, scratch_.c_str());
   }
@@ -51,8 +54,9 @@ class Win32UnderTest : public RegistryUnderTest {
   RegistryApi& api() override { return *registry_; }
 
  private:
-  std::unique_ptr<RegistryApi> registry_ =
-      CreateWin32Registry(CreateWin32Platform()->RunsUnderWow64().value_or(false));
+  static constexpr bool kBuiltFor64Bit = sizeof(void*) == 8;
+  std::unique_ptr<RegistryApi> registry_ = CreateWin32Registry(
+      kBuiltFor64Bit || CreateWin32Platform()->RunsUnderWow64().value_or(false));
 };
 #endif
 
