@@ -469,12 +469,14 @@ class Check {
     Owned<TS_VERIFY_CTX, TS_VERIFY_CTX_free> context(TS_VERIFY_CTX_new());
     uint8_t* owned_imprint = static_cast<uint8_t*>(OPENSSL_memdup(imprint.data(), imprint.size()));
     TS_VERIFY_CTX_set_flags(context.get(), TS_VFY_VERSION | TS_VFY_SIGNATURE | TS_VFY_IMPRINT);
-    TS_VERIFY_CTX_set_imprint(context.get(), owned_imprint, static_cast<long>(imprint.size()));
     X509_STORE_up_ref(expected_.cas);
+    // OpenSSL 3.4 renamed the setters that take what they are given.
 #if OPENSSL_VERSION_NUMBER >= 0x30400000L
+    TS_VERIFY_CTX_set0_imprint(context.get(), owned_imprint, static_cast<long>(imprint.size()));
     TS_VERIFY_CTX_set0_store(context.get(), expected_.cas);
 #else
-    TS_VERIFY_CTX_set_store(context.get(), expected_.cas);  // which takes the reference
+    TS_VERIFY_CTX_set_imprint(context.get(), owned_imprint, static_cast<long>(imprint.size()));
+    TS_VERIFY_CTX_set_store(context.get(), expected_.cas);
 #endif
     if (TS_RESP_verify_token(context.get(), token) != 1) {
       return fail("not signed over this signature by a time-stamping authority the CAs vouch for");
