@@ -57,6 +57,11 @@ verify() { (cd "$scratch" && "$ROOT/scripts/release" --verify "$@") >"$scratch/o
 says() { grep -qF -- "$1" "$scratch/out" || { cat "$scratch/out"; return 1; }; }
 accepted() { verify "${@:2}" && says "$1"; }  # accepted <what it says> <arguments...>
 refused() { ! verify "${@:2}" && says "$1"; }  # refused <what it says> <arguments...>
+# The proof that --verify runs, run directly on a copy (pinned to the publisher).
+proof_refuses() {  # proof_refuses <what it says> <copy>
+  ! build/release-tree/source/build/host/levorn_verify --build "$built" --copy "$scratch/$2" \
+    --description "Levorn Setup" --publisher "$scratch/chain.pem" >"$scratch/out" 2>&1 && says "$1"
+}
 
 password=$(openssl rand -hex 16) pin=$(openssl rand -hex 8)
 echo "$password" >"$scratch/password"
@@ -182,7 +187,7 @@ for tools in "${passes[@]}"; do
   cp "$release" "$scratch/LevornSetup.exe"
   check "--verify from another folder accepts the timestamped release, naming signer and time" \
     accepted "signed by: CN=Levorn release test" LevornSetup.exe --cert chain.pem
-  check "--verify names the timestamp's time and authority" says "by CN=Levorn Test TSA"
+  check "--verify names the timestamp's time and authority" says " UTC, by CN=Levorn Test TSA"
   check "--verify names the signer's fingerprint" says "fingerprint: $(openssl x509 -noout \
     -in "$scratch/chain.pem" -fingerprint -sha256 | sed 's/.*=//')"
   check "--verify without --cert checks the system's CAs alone, and says it did not check the publisher" \
@@ -200,7 +205,7 @@ for tools in "${passes[@]}"; do
     --password-file "$scratch/password"
   dress_up "$ROOT/$release"
   while read -r copy finding; do
-    check "--verify refuses $copy.exe, finding $finding" refused "found $finding" "$copy.exe" --cert chain.pem
+    check "the proof refuses $copy.exe, finding $finding" proof_refuses "found $finding" "$copy.exe"
   done <<'ROWS'
 not-the-build       other bytes
 another-signer      another signer: not the pinned CN=Levorn release test
@@ -213,8 +218,9 @@ padded              padding: its certificate table holds 512 bytes more
 blob                an unsigned attribute: 1.3.6.1.4.1.42921.1.2.1
 nested              an unsigned attribute: 1.3.6.1.4.1.311.2.4.1
 checksum            a changed checksum: DEADBEEF
-flipped             a signature value that does not verify
 ROWS
+  check "--verify refuses the release with one bit of its signature value flipped" \
+    refused "found a signature value that does not verify" flipped.exe --cert chain.pem
 done
 check "no password or PIN is left in the checkout" fails grep -rlF -D skip -e "$password" -e "$pin" .
 
