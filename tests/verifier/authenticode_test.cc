@@ -100,8 +100,8 @@ Bytes Build(uint8_t fill = 0x90) {
   return image;
 }
 
-// An RFC 3161 token by `tsa` (its chain `certificates`) over SHA-256 of `data`.
-Pkcs7Ptr Token(const Party& tsa, const X509* intermediate, std::span<const uint8_t> data) {
+// An RFC 3161 token by `tsa`, with the intermediate, over SHA-256 of `data`.
+Pkcs7Ptr Token(const Party& tsa, std::span<const uint8_t> data) {
   uint8_t digest[32];
   EVP_Digest(data.data(), data.size(), digest, nullptr, EVP_sha256(), nullptr);
   Owned<TS_REQ, TS_REQ_free> request(TS_REQ_new());
@@ -123,7 +123,7 @@ Pkcs7Ptr Token(const Party& tsa, const X509* intermediate, std::span<const uint8
   TS_RESP_CTX_set_def_policy(context.get(), policy.get());
   TS_RESP_CTX_add_md(context.get(), EVP_sha256());
   CertificatesPtr chain(sk_X509_new_null());
-  sk_X509_push(chain.get(), X509_dup(const_cast<X509*>(intermediate)));
+  sk_X509_push(chain.get(), X509_dup(Pki().intermediate.certificate.get()));
   TS_RESP_CTX_set_certs(context.get(), chain.get());
   Owned<TS_RESP, TS_RESP_free> response(TS_RESP_create_response(context.get(), encoded.get()));
   return Pkcs7Ptr(PKCS7_dup(TS_RESP_get_token(response.get())));
@@ -155,7 +155,6 @@ struct Twist {
   const Party* tsa = nullptr;
   std::function<void(PKCS7*, PKCS7_SIGNER_INFO*)> after_signing = [](auto*, auto*) {};
   std::function<void(Bytes&)> der = [](Bytes&) {};
-  std::function<void(Bytes&)> file = [](Bytes&) {};
   uint8_t build = 0x90;  // what the signed build is filled with
 };
 
@@ -189,16 +188,14 @@ Bytes SignedCopy(const Twist& twist) {
   twist.before_signing(signer);
   PKCS7_SIGNER_INFO_sign(signer);
   if (twist.tsa) {
-    Pkcs7Ptr token = Token(*twist.tsa, Pki().intermediate.certificate.get(),
-                           {signer->enc_digest->data, size_t(signer->enc_digest->length)});
+    Pkcs7Ptr token =
+        Token(*twist.tsa, {signer->enc_digest->data, size_t(signer->enc_digest->length)});
     AddUnsigned(signer, kTimestampOid, Der(token.get()));
   }
   twist.after_signing(p7.get(), signer);
   Bytes der = Der(p7.get());
   twist.der(der);
-  Bytes copy = AttachSignature(build, layout, der);
-  twist.file(copy);
-  return copy;
+  return AttachSignature(build, layout, der);
 }
 
 struct Row {
@@ -213,9 +210,7 @@ struct Row {
 auto Unsigned(const char* oid, Bytes value) {
   return [=](PKCS7*, PKCS7_SIGNER_INFO* signer) { AddUnsigned(signer, oid, value); };
 }
-Bytes TokenOver(const Bytes& data) {
-  return Der(Token(Pki().tsa, Pki().intermediate.certificate.get(), data).get());
-}
+Bytes TokenOver(const Bytes& data) { return Der(Token(Pki().tsa, data).get()); }
 Bytes Nested(int depth) {
   Bytes value;
   while (depth--)
