@@ -58,8 +58,10 @@ int main(int argc, char** argv) {
       return Usage();
     }
   }
-  if (!options.count("--build") || !options.count("--copy") || !options.count("--description")) {
-    return Usage();
+  if (!options.count("--build") || !options.count("--copy") || !options.count("--description") ||
+      options["--description"].size() > 100 ||
+      Escaped(options["--description"]) != options["--description"]) {
+    return Usage();  // the description is printable ASCII, of at most 100 characters
   }
   const std::optional<Bytes> build = ReadFile(options["--build"]);
   const std::optional<Bytes> copy = ReadFile(options["--copy"]);
