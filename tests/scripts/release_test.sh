@@ -28,8 +28,9 @@ if [[ -n $suite && $suite != "$(dpkg-query -W -f '${Version}' osslsigncode)" ]];
   if [[ ! -x $kept/usr/bin/osslsigncode ]]; then
     log "fetching the release suite's osslsigncode $suite, once, into ${kept#"$ROOT/"}"
     fetch=$(mktemp -d)
-    (cd "$fetch" && apt-get download -qq "osslsigncode=$suite" && dpkg-deb -x osslsigncode_*.deb unpacked)
-    mkdir -p build && rm -rf "$kept" && mv "$fetch/unpacked" "$kept" && rm -rf "$fetch"
+    (cd "$fetch" && apt-get download -qq -o APT::Sandbox::User=root "osslsigncode=$suite" && dpkg-deb -x osslsigncode_*.deb unpacked)
+    # Whole or not at all; a folder of that name that is not ours stops it.
+    mkdir -p build && mv -T "$fetch/unpacked" "$kept" && rm -rf "$fetch"
   fi
   passes+=("$kept/usr/bin")
 fi
